@@ -1,0 +1,107 @@
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/layout.h"
+#include "app/platform.h"
+#include "app/state.h"
+#include "app/window_win.h"
+#include "countdown/engine.h"
+#include "resources/resource.h"
+#include "settings/record.h"
+#include "settings/text.h"
+#include "sound/sound.h"
+
+namespace app {
+
+namespace {
+
+uint32_t toggled(uint32_t flag) { return flag == 0 ? 1 : 0; }
+
+bool allSlotsBusy() {
+    for (auto& code : countdown::runState)
+        if (code == countdown::kIdle) return false;
+    return true;
+}
+
+void openHelp() {
+    char path[kFolderSize];
+    text::copy(programFolder, path);
+    if (text::length(path) + 11 < sizeof path) text::append(path, "ReadMe.htm");
+    ShellExecuteA(mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void toggleTransparency() {
+    settings::Record& r = settings::record;
+    if (r.transparent == 0) {
+        makeLayered(r.alpha);
+        r.transparent = 1;
+    } else {
+        makeOpaque();
+        r.transparent = 0;
+    }
+}
+
+void toggleCustomTime() {
+    customTimeOn = toggled(customTimeOn);
+    BOOL enable = customTimeOn ? FALSE : TRUE;
+    static const int kFields[] = {IDC_HOURS, IDC_MINUTES, IDC_SECONDS, IDC_DAYS};
+    for (int id : kFields) EnableWindow(GetDlgItem(mainWindow, id), enable);
+}
+
+void setTimerCount(uint32_t index) {
+    settings::record.timerCountIndex = index;
+    shownTimer = index;
+    InvalidateRect(mainWindow, nullptr, TRUE);
+    refreshStartStopCaption();
+}
+
+}  // namespace
+
+void restoreDefaultSize() {
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
+    SetWindowPos(mainWindow, nullptr, 0, 0, kDefaultWidth, kDefaultHeight, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+void dispatchCommand(WPARAM wParam) {
+    settings::Record& r = settings::record;
+    uint32_t id = LOWORD(wParam);
+    switch (id) {
+    case IDC_STARTSTOP: countdown::startStop(); break;
+    case IDC_RESET: countdown::resetShown(); break;
+    case IDC_SHOWHELP: openHelp(); break;
+    case IDC_ABOUT: if (!aboutOpen) showAbout(); break;
+    case IDC_SIMPLE: restoreDefaultSize(); break;
+    case CMD_HIDEBUTTONS:
+        r.hideButtons = toggled(r.hideButtons);
+        if (countdown::anyNotIdle()) applyControlVisibility();
+        break;
+    case CMD_TOPMOST:
+        r.topmost = toggled(r.topmost);
+        applyOnTop(r.topmost);
+        break;
+    case CMD_MUTE: r.mute = toggled(r.mute); break;
+    case CMD_ENDSOUND:
+        platform::closeMediaWindow();
+        sound::mediaLoaded = 0;
+        break;
+    case CMD_TRANSPARENT: toggleTransparency(); break;
+    case CMD_EXIT: DestroyWindow(mainWindow); break;
+    case CMD_NOSECONDS: r.showSeconds = toggled(r.showSeconds); break;
+    case CMD_CUSTOMTIME: toggleCustomTime(); break;
+    case CMD_STARTALL: countdown::startAll(); break;
+    case CMD_STOPALL: countdown::stopAll(); break;
+    case CMD_DAYS_NONE:
+    case CMD_DAYS_LARGE:
+    case CMD_DAYS_ALWAYS:
+        r.dayDisplay = id - CMD_DAYS_NONE;
+        if (!allSlotsBusy()) InvalidateRect(mainWindow, nullptr, FALSE);
+        break;
+    case CMD_TIMERS_1:
+    case CMD_TIMERS_2:
+    case CMD_TIMERS_3:
+    case CMD_TIMERS_4: setTimerCount(id - CMD_TIMERS_1); break;
+    default: break;
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,141 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "app/cmdline.h"
+#include "app/keys.h"
+#include "app/layout.h"
+#include "app/state.h"
+#include "app/window_win.h"
+#include "display/paint_win.h"
+#include "resources/resource.h"
+#include "settings/record.h"
+#include "settings/store.h"
+#include "settings/text.h"
+
+namespace app {
+
+const char kClassName[] = "DovOdiz";
+const char kTitle[] = "Tiv";
+const char kVersionTip[] = "Tiv 1.4";
+
+HINSTANCE instance;
+HWND mainWindow;
+DWORD mainThreadId;
+HICON smallIcon;
+
+void prepareFolders() {
+    char found[kFolderSize] = "";
+    char* filePart = nullptr;
+    DWORD n = SearchPathA(nullptr, "Tiv.exe", nullptr, sizeof found, found, &filePart);
+    if (n == 0 || n >= sizeof found) found[0] = '\0';
+    text::copy(found, programFolder);
+    // Cut after the last backslash; nothing found leaves it empty.
+    char* cut = programFolder;
+    for (char* p = programFolder; *p; ++p)
+        if (*p == '\\') cut = p + 1;
+    *cut = '\0';
+    text::copy(programFolder, dataFolder);
+
+    char root[4];
+    text::copyBounded(root, programFolder, sizeof root);
+    char marker[kFolderSize];
+    text::copy(programFolder, marker);
+    if (text::length(marker) + 10 < sizeof marker) text::append(marker, "DefSet.txt");
+    if (GetDriveTypeA(root) == DRIVE_REMOVABLE) return;
+    HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    CloseHandle(file);
+
+    char appData[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE)) return;
+    text::copy(appData, dataFolder);
+    text::append(dataFolder, "\\Velket");
+    CreateDirectoryA(dataFolder, nullptr);
+    text::append(dataFolder, "\\Tiv");
+    CreateDirectoryA(dataFolder, nullptr);
+    text::append(dataFolder, "\\");
+}
+
+bool decideLayered() {
+    OSVERSIONINFOA v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    if (!GetVersionExA(&v) || v.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
+    return (v.dwMajorVersion == 5 && v.dwMinorVersion <= 2) || v.dwMajorVersion == 6;
+}
+
+static bool registerClass() {
+    smallIcon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, 16, 16, 0));
+    WNDCLASSA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_BYTEALIGNWINDOW;
+    wc.lpfnWndProc = mainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = smallIcon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+// Keys are looked at before any window sees them, whichever control has
+// the focus.
+static bool handleKey(const MSG& msg) {
+    KeyBinding key = keyBinding(static_cast<uint32_t>(msg.wParam));
+    switch (key.action) {
+    case KeyAction::Command: PostMessageA(mainWindow, WM_COMMAND, key.command, 0); return true;
+    case KeyAction::LeftClick: PostMessageA(mainWindow, WM_LBUTTONUP, 0, 0); return true;
+    case KeyAction::RightClick: PostMessageA(mainWindow, WM_RBUTTONUP, 0, 0); return true;
+    case KeyAction::PreviousTimer:
+    case KeyAction::NextTimer: {
+        shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
+        RECT area{0, displayTop, displayWidth, displayTop + displayHeight};
+        InvalidateRect(mainWindow, &area, FALSE);
+        refreshStartStopCaption();
+        return true;
+    }
+    default: return false;
+    }
+}
+
+int runMessageLoop() {
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && handleKey(msg)) continue;
+        if (IsDialogMessageA(mainWindow, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    if (display::backBuffer) DeleteObject(display::backBuffer);
+    display::backBuffer = nullptr;
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace app
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    using namespace app;
+    app::instance = instance;
+    mainThreadId = GetCurrentThreadId();
+    prepareFolders();
+    settings::load();
+    InitCommonControls();
+    layeredSupported = decideLayered();
+    if (!registerClass()) return 1;
+    HWND window = CreateWindowExA(0, kClassName, kTitle,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                      WS_MAXIMIZEBOX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, kDefaultWidth, kDefaultHeight,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    if (settings::record.transparent && layeredSupported) makeLayered(settings::record.alpha);
+    ShowWindow(window, SW_SHOWNORMAL);
+    applyOnTop(settings::record.topmost);
+    settings::Record& r = settings::record;
+    r.hours = r.minutes = r.seconds = 0;
+    readOptions(GetCommandLineA());
+    if (r.hours || r.minutes || r.seconds) writeTimeFields();
+    rebuildSystemMenu();
+    int code = runMessageLoop();
+    ExitProcess(static_cast<UINT>(code));
+}

@@ -1,0 +1,218 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/layout.h"
+#include "app/platform.h"
+#include "app/state.h"
+#include "app/window_win.h"
+#include "countdown/engine.h"
+#include "display/paint_win.h"
+#include "resources/resource.h"
+#include "settings/record.h"
+#include "settings/store.h"
+
+namespace app {
+
+HWND tooltip;
+
+namespace {
+
+struct ControlSpec {
+    int id;
+    const char* className;
+    const char* caption;
+    int x, y, w, h;
+    const char* tip;
+    int spinMax;   // up-down range, 0 for other controls
+};
+
+const ControlSpec kControls[] = {
+    {IDC_STARTSTOP, "Button", "开始", 3, 3, 60, 25, "开始/停止 计数.除非'自动重置'在这里没有重置时间", 0},
+    {IDC_RESET, "Button", "重置", 64, 3, 60, 25, "在时间窗口重置时间", 0},
+    {IDC_SIMPLE, "Button", "简易", 130, 3, 60, 25, "重置窗口大小为默认设置", 0},
+    {IDC_OPTIONS, "Button", "选项", 192, 3, 60, 25, "显示'选项'窗口", 0},
+    {IDC_SHOWHELP, "Button", "帮助", 254, 3, 60, 25, "显示帮助文件", 0},
+    {IDC_ABOUT, "Button", "关于", 316, 3, 60, 25, "关于Tiv: 版本和文件夹", 0},
+    {IDC_DAYS, "Edit", "", 3, 30, 40, 22, "倒计天数", 0},
+    {IDC_DAYS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 50},
+    {IDC_HOURS, "Edit", "", 3, 30, 40, 22, "倒计小时数", 0},
+    {IDC_HOURS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
+    {IDC_MINUTES, "Edit", "", 44, 30, 40, 22, "倒计分钟数", 0},
+    {IDC_MINUTES_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
+    {IDC_SECONDS, "Edit", "", 86, 30, 40, 22, "倒计秒数", 0},
+    {IDC_SECONDS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
+};
+
+// Days, hours, minutes, seconds: the order of the layout's field pairs.
+const int kFieldIds[4][2] = {
+    {IDC_DAYS, IDC_DAYS_SPIN},
+    {IDC_HOURS, IDC_HOURS_SPIN},
+    {IDC_MINUTES, IDC_MINUTES_SPIN},
+    {IDC_SECONDS, IDC_SECONDS_SPIN},
+};
+
+void createControls(HWND window) {
+    tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    for (const ControlSpec& c : kControls) {
+        bool edit = c.className[0] == 'E';
+        bool spin = c.spinMax != 0;
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        if (spin) style |= UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_HOTTRACK;
+        else if (edit) style |= WS_TABSTOP | ES_NUMBER;
+        else style |= WS_BORDER | WS_TABSTOP | BS_PUSHBUTTON;
+        HWND control = CreateWindowExA(edit ? WS_EX_CLIENTEDGE : 0, c.className, c.caption, style, c.x, c.y,
+                                       c.w, c.h, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        if (spin) SendMessageA(control, UDM_SETRANGE, 0, MAKELPARAM(c.spinMax, 0));
+        if (c.tip) addTooltip(window, c.id, c.tip);
+    }
+}
+
+void restorePlacement(HWND window) {
+    if (!settings::record.rememberPosition) return;
+    WINDOWPLACEMENT wp;
+    CopyMemory(&wp, settings::record.windowPlacement, sizeof wp);
+    // A first run holds zeros, and a placement from a monitor that is gone
+    // would open the window out of reach: both keep the system's position.
+    RECT r = wp.rcNormalPosition;
+    if (wp.length != sizeof wp || r.right <= r.left || r.bottom <= r.top) return;
+    if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
+    wp.length = sizeof wp;
+    SetWindowPlacement(window, &wp);
+}
+
+void onCreate(HWND window) {
+    mainWindow = window;
+    createControls(window);
+    writeTimeFields();
+    restorePlacement(window);
+    SetTimer(window, TIMER_STARTUP, countdown::kStartupMs, nullptr);
+}
+
+void onSize(HWND window, WPARAM type) {
+    SetWindowTextA(window, kTitle);
+    if (type == SIZE_MINIMIZED) {
+        if (settings::record.minimizeToTray) {
+            ShowWindow(window, SW_HIDE);
+            tray(NIM_ADD, kVersionTip);
+            windowState = kWindowTray;
+        } else {
+            windowState = kWindowMinimised;
+        }
+    } else {
+        windowState = kWindowNormal;
+    }
+    layOutWindow();
+}
+
+void selectByClick(int x, int y) {
+    uint32_t slot = slotAt(x, y);
+    if (slot == shownTimer) return;
+    shownTimer = slot;
+    countdown::displayDirty = 1;
+    RECT area{0, displayTop, displayWidth, displayTop + displayHeight};
+    InvalidateRect(mainWindow, &area, FALSE);
+    refreshStartStopCaption();
+}
+
+void leftClick(LPARAM point) {
+    selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
+    if (countdown::isAlarm(countdown::runState[slotIndex(shownTimer)]))
+        PostMessageA(mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
+}
+
+LRESULT onSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    switch (wParam) {
+    case SYS_STARTSTOP: PostMessageA(window, WM_COMMAND, IDC_STARTSTOP, 0); return 0;
+    case SYS_RESET: PostMessageA(window, WM_COMMAND, IDC_RESET, 0); return 0;
+    case SYS_SIMPLE: PostMessageA(window, WM_COMMAND, IDC_SIMPLE, 0); return 0;
+    default: return DefWindowProcA(window, WM_SYSCOMMAND, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+void addTooltip(HWND window, int id, const char* text) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = window;
+    info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
+    info.lpszText = const_cast<char*>(text);
+    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void writeTimeFields() {
+    const settings::Record& r = settings::record;
+    SetDlgItemInt(mainWindow, IDC_DAYS, r.days, FALSE);
+    SetDlgItemInt(mainWindow, IDC_HOURS, r.hours, FALSE);
+    SetDlgItemInt(mainWindow, IDC_MINUTES, r.minutes, FALSE);
+    SetDlgItemInt(mainWindow, IDC_SECONDS, r.seconds, FALSE);
+}
+
+void refreshStartStopCaption() {
+    bool idle = countdown::runState[slotIndex(shownTimer)] == countdown::kIdle;
+    SetDlgItemTextA(mainWindow, IDC_STARTSTOP, idle ? "开始" : "停止");
+}
+
+void layOutWindow() {
+    RECT client;
+    GetClientRect(mainWindow, &client);
+    FieldLayout fields = layOut(client.right, client.bottom - client.top);
+    for (int pair = 0; pair < 4; ++pair) {
+        HWND edit = GetDlgItem(mainWindow, kFieldIds[pair][0]);
+        HWND spin = GetDlgItem(mainWindow, kFieldIds[pair][1]);
+        if (pair == 0) {
+            int show = fields.pairs[0].shown ? SW_SHOW : SW_HIDE;
+            if (displayWidth <= kDaysThreshold || fields.pairs[0].shown) {
+                ShowWindow(edit, show);
+                ShowWindow(spin, show);
+            }
+            if (displayWidth <= kDaysThreshold) continue;
+        }
+        const Place& e = fields.pairs[pair].edit;
+        const Place& s = fields.pairs[pair].spin;
+        MoveWindow(edit, e.x, e.y, e.w, e.h, TRUE);
+        MoveWindow(spin, s.x, s.y, s.w, s.h, TRUE);
+    }
+    display::dropBackBuffer(displayWidth, displayHeight);
+}
+
+void applyControlVisibility() {
+    int show = controlsVisible() ? SW_SHOW : SW_HIDE;
+    for (int id = 1000; id <= 1010; ++id)
+        if (HWND c = GetDlgItem(mainWindow, id)) ShowWindow(c, show);
+    for (int id = 1100; id <= 1105; ++id)
+        if (HWND c = GetDlgItem(mainWindow, id)) ShowWindow(c, show);
+    layOutWindow();
+    InvalidateRect(mainWindow, nullptr, TRUE);
+}
+
+void shutdown() {
+    settings::save();
+    tray(NIM_DELETE, kVersionTip);
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: onCreate(window); return 0;
+    case WM_CLOSE:
+    case WM_DESTROY: shutdown(); return 0;
+    case WM_QUERYENDSESSION: shutdown(); return TRUE;
+    case WM_SIZE: onSize(window, wParam); return 0;
+    case WM_PAINT: display::paintMain(window); return 0;
+    case WM_COMMAND: dispatchCommand(wParam); return 0;
+    case WM_SYSCOMMAND: return onSysCommand(window, wParam, lParam);
+    case WM_TIMER: countdown::onWindowTimer(static_cast<uint32_t>(wParam)); return 0;
+    case WM_LBUTTONUP: leftClick(lParam); return 0;
+    case WM_RBUTTONUP: return 0;  // the context menu
+    case MSG_TRAY: trayCallback(wParam, lParam); return 0;
+    case kMsgRunOnMain: reinterpret_cast<void (*)(LPARAM)>(wParam)(lParam); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,49 @@
+// Win32 side of the application shell, shared by its *_win.cpp files.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+
+namespace app {
+
+constexpr UINT kMsgRunOnMain = WM_APP + 1;   // wParam: function, lParam: argument
+extern const char kClassName[];
+extern const char kTitle[];                  // "Tiv"
+extern const char kVersionTip[];             // "Tiv 1.4"
+
+extern HINSTANCE instance;
+extern HWND mainWindow;
+extern DWORD mainThreadId;
+extern HWND tooltip;
+extern HICON smallIcon;
+
+// Start-up pieces.
+void prepareFolders();
+bool decideLayered();
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int runMessageLoop();
+
+// Main window (mainwnd_win.cpp).
+void writeTimeFields();
+void refreshStartStopCaption();
+void applyControlVisibility();
+void layOutWindow();
+void addTooltip(HWND window, int id, const char* text);
+void shutdown();
+
+// Commands (commands_win.cpp).
+void dispatchCommand(WPARAM wParam);
+void restoreDefaultSize();
+
+// Window modes (modes_win.cpp).
+void applyOnTop(uint32_t flag);
+void makeLayered(uint32_t alpha);
+void makeOpaque();
+void tray(DWORD operation, const char* tip);
+void rebuildSystemMenu();
+void trayCallback(WPARAM iconId, LPARAM mouseMessage);
+
+// The About box (dialogs/about_win.cpp).
+void showAbout();
+
+}  // namespace app

@@ -1,0 +1,77 @@
+// The About box: name, version, and where the program keeps its files.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+
+#include "app/state.h"
+#include "app/window_win.h"
+#include "resources/resource.h"
+
+namespace {
+
+const char* const kEntries[] = {"文件夹", "Windows 版本"};
+
+void showFolders(HWND box) {
+    char text[2 * app::kFolderSize + 64];
+    std::snprintf(text, sizeof text, "程序文件夹:\r\n%s\r\n\r\n数据文件夹:\r\n%s", app::programFolder,
+                  app::dataFolder);
+    SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
+}
+
+void showWindowsVersion(HWND box) {
+    OSVERSIONINFOA v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    char text[256] = "";
+    if (GetVersionExA(&v))
+        std::snprintf(text, sizeof text, "Windows %lu.%lu (版本号 %lu) %s", v.dwMajorVersion, v.dwMinorVersion,
+                      v.dwBuildNumber & 0xFFFF, v.szCSDVersion);
+    SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
+}
+
+void showEntry(HWND box) {
+    LRESULT entry = SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_GETCURSEL, 0, 0);
+    if (entry == 1) showWindowsVersion(box);
+    else showFolders(box);
+}
+
+void openFolders() {
+    ShellExecuteA(app::mainWindow, nullptr, app::programFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    if (lstrcmpiA(app::programFolder, app::dataFolder) != 0)
+        ShellExecuteA(app::mainWindow, nullptr, app::dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        for (const char* entry : kEntries)
+            SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_SETCURSEL, 0, 0);
+        showEntry(box);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_ABOUT_LIST:
+            if (HIWORD(wParam) == LBN_SELCHANGE) showEntry(box);
+            return TRUE;
+        case IDC_ABOUT_OPENFOLDERS: openFolders(); return TRUE;
+        case IDOK:
+        case IDCANCEL: EndDialog(box, 0); return TRUE;
+        default: return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+namespace app {
+
+void showAbout() {
+    aboutOpen = true;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), mainWindow, aboutProc, 0);
+    aboutOpen = false;
+}
+
+}  // namespace app

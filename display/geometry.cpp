@@ -1,0 +1,48 @@
+#include "display/geometry.h"
+
+namespace display {
+
+Rect slotArea(uint32_t countIndex, uint32_t slot, int w, int h) {
+    int halfW = static_cast<int>(static_cast<uint32_t>(w) >> 1);
+    int halfH = static_cast<int>(static_cast<uint32_t>(h) >> 1);
+    int third = w / 3;
+    switch (countIndex) {
+    case 0:
+        return {0, 0, w, h};
+    case 1:
+        return slot == 0 ? Rect{0, 0, halfW, h} : Rect{halfW, 0, w, h};
+    case 2:
+        if (slot == 0) return {0, 0, third, h};
+        if (slot == 1) return {third, 0, 2 * third, h};
+        return {2 * third, 0, w, h};
+    default:
+        return {slot % 2 == 0 ? 0 : halfW, slot < 2 ? 0 : halfH,
+                slot % 2 == 0 ? halfW : w, slot < 2 ? halfH : h};
+    }
+}
+
+uint32_t markId(uint32_t countIndex, uint32_t slot) {
+    return countIndex == 0 ? kNoMark : slot;
+}
+
+uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidth,
+                    uint32_t countIndex, uint32_t w, uint32_t h) {
+    uint32_t height;
+    if (mode == 2) {
+        height = fontHeightSetting;
+    } else {
+        if (mode == 1 && textWidth == 1) textWidth = 2;
+        uint32_t base = h < 100 ? h + h / 2 : ((w > h ? w : h) * fontHeightSetting) / 64;
+        height = textWidth != 0 ? base / textWidth : base;
+    }
+    if (countIndex != 0) height >>= 2;
+    return height;
+}
+
+bool inverted(uint32_t flashOnFinish, uint32_t runState) {
+    uint32_t f = flashOnFinish ? runState : 0;
+    if (f < 1 || f > 16) return false;
+    return f != 2 && f != 4 && f != 10 && f != 12 && f != 14;
+}
+
+}  // namespace display

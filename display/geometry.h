@@ -1,0 +1,25 @@
+// Where each timer slot is drawn and how large its text is.
+#pragma once
+#include <cstdint>
+
+namespace display {
+
+struct Rect { int left, top, right, bottom; };
+
+// Mark id that matches no slot: one timer never shows the asterisk.
+constexpr uint32_t kNoMark = 5;
+constexpr int kMarkSize = 20;
+constexpr int kMarkMinArea = 100;
+
+// Area of `slot` inside a display of w x h for timerCountIndex `countIndex`.
+Rect slotArea(uint32_t countIndex, uint32_t slot, int w, int h);
+uint32_t markId(uint32_t countIndex, uint32_t slot);
+// CreateFontA height for a slot's text.
+uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidth,
+                    uint32_t countIndex, uint32_t w, uint32_t h);
+// Colours of a slot: inverted while its flash phase says so.
+bool inverted(uint32_t flashOnFinish, uint32_t runState);
+// A colour as drawn: the top byte is not a colour.
+inline uint32_t drawColour(uint32_t stored) { return stored & 0x00FFFFFFu; }
+
+}  // namespace display

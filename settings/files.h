@@ -1,0 +1,19 @@
+// File primitives the settings store needs; Win32 in settings/files_win.cpp.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+namespace files {
+
+// Reads at most `capacity` bytes of an existing file opened without sharing.
+// False when the file cannot be opened.
+bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got);
+
+// Primitives for a save that never tears the file.
+void* createAlways(const char* path);   // null on failure
+size_t write(void* file, const unsigned char* data, size_t length);
+bool flushAndClose(void* file);         // false when the data may not be on disk
+bool replace(const char* from, const char* to);  // one step, write-through
+void remove(const char* path);
+
+}  // namespace files

@@ -1,0 +1,87 @@
+#include "settings/store.h"
+
+#include <cstring>
+
+#include "app/platform.h"
+#include "app/state.h"
+#include "countdown/engine.h"
+#include "dialogs/msgbox.h"
+#include "settings/files.h"
+#include "settings/record.h"
+#include "settings/text.h"
+
+namespace settings {
+
+static const char kFileName[] = "dTiv.dat";
+static const char kTempName[] = "dTiv.tmp";
+
+static const char kWelcome[] = "感谢你试用Tiv.";
+static const char kAskSimple[] = "   你想要将 Tiv 设置为简易模式吗?";
+static const char kHintLine1[] = "设置高级选项或查看帮助文件";
+static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
+
+static void dataPath(char* out, const char* name) {
+    text::copyBounded(out, app::dataFolder, app::kFolderSize);
+    if (text::length(out) + text::length(name) < app::kFolderSize) text::append(out, name);
+}
+
+void simpleModeReset() {
+    simpleModeRecord();
+    app::shownTimer = 0;
+    platform::keepOnTop(record.topmost);
+    platform::invalidate(true);
+}
+
+static void firstRun() {
+    fullDefaults();
+    platform::acquireMessageBox();
+    dialogs::messageStyle = dialogs::kStyleOkCancel;
+    dialogs::messageLines[0] = kWelcome;
+    dialogs::messageLines[2] = kAskSimple;
+    if (platform::showMessageBox(false) == dialogs::kResultOk) {
+        record.interfaceLevel = 0;
+        simpleModeReset();
+        return;
+    }
+    record.interfaceLevel = 6;
+    platform::acquireMessageBox();
+    dialogs::messageLines[0] = kHintLine1;
+    dialogs::messageLines[1] = kHintLine2;
+    platform::showMessageBox(false);
+}
+
+void load() {
+    char path[app::kFolderSize];
+    dataPath(path, kFileName);
+    static unsigned char image[kFileSize];
+    size_t got = 0;
+    if (!files::readFile(path, image, sizeof image, &got)) {
+        firstRun();
+        return;
+    }
+    applyFileImage(image, got);
+}
+
+bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
+    char temp[app::kFolderSize];
+    dataPath(temp, kTempName);
+    void* file = files::createAlways(temp);
+    if (!file) return false;
+    bool whole = files::write(file, data, length) == length;
+    if (!files::flushAndClose(file)) whole = false;
+    if (whole && files::replace(temp, path)) return true;
+    files::remove(temp);
+    return false;
+}
+
+bool save() {
+    if (app::windowState == app::kWindowNormal) platform::capturePlacement(record.windowPlacement);
+    countdown::loadFromFields(countdown::kNoSlot);
+    static unsigned char image[kFileSize];
+    buildFileImage(image, app::finishTextOverridden, app::savedFinishText);
+    char path[app::kFolderSize];
+    dataPath(path, kFileName);
+    return writeWhole(path, image, kFileSize);
+}
+
+}  // namespace settings

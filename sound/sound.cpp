@@ -1,0 +1,122 @@
+#include "sound/sound.h"
+
+#include <cstring>
+
+#include "app/platform.h"
+#include "app/state.h"
+#include "settings/record.h"
+#include "settings/text.h"
+#include "sound/sound_platform.h"
+
+namespace sound {
+
+char currentSoundPath[kPathBytes];
+std::atomic<uint32_t> mediaLoaded;
+
+constexpr uint32_t kPickTries = 3;
+constexpr char kWaveExtension[] = ".wav";
+
+static settings::Record& rec() { return settings::record; }
+
+void prepareSound(uint32_t slot) {
+    settings::Record& r = rec();
+    slot = app::slotIndex(slot);
+    text::copyBounded(currentSoundPath, r.soundPath[slot], kPathBytes);
+    r.currentSoundType = r.soundType[slot];
+    if (r.currentSoundType == kTypeFolder) pickRandomFile(currentSoundPath, kFolderPattern);
+}
+
+void playSound() {
+    settings::Record& r = rec();
+    // The record holds only the head of the working path; it is saved, never read.
+    std::memcpy(r.currentSoundPath, currentSoundPath, sizeof r.currentSoundPath);
+    if (r.mute) return;
+    if (r.currentSoundType == kTypeSystem) {
+        platform::beep();
+        return;
+    }
+    char extension[kPathBytes];
+    text::copyBounded(extension, currentSoundPath, kPathBytes);
+    soundExtension(extension);
+    if (std::strcmp(extension, kWaveExtension) == 0) platform::playWave(currentSoundPath);
+    else playMedia(currentSoundPath);
+}
+
+void playMedia(const char* path) { mediaLoaded = platform::playMedia(path); }
+
+int32_t soundExtension(char* text) { return text::pathExtension(text); }
+
+// Lists the folder afresh into 600-byte entries; returns how many were read.
+static uint32_t listFolder(const char* search, char* list) {
+    void* handle = platform::findFirstFile(search, list);
+    if (!handle) return 0;
+    uint32_t count = 1;
+    while (count < kListNames && platform::findNextFile(handle, list + count * kPathBytes)) ++count;
+    platform::findClose(handle);
+    return count;
+}
+
+// folder + "\" + name, or false when that would not fit a path buffer.
+static bool joinPath(char* out, const char* folder, const char* name) {
+    if (text::length(folder) + 1 + text::length(name) >= kPathBytes) return false;
+    text::copy(folder, out);
+    text::append(out, "\\");
+    text::append(out, name);
+    return true;
+}
+
+uint32_t pickRandomFile(char* folder, const char* pattern) {
+    char search[kPathBytes + 8];
+    text::copyBounded(search, folder, kPathBytes);
+    uint32_t used = text::length(search);
+    text::copyBounded(search + used, pattern, sizeof search - used);
+    char* list = platform::allocNameList();
+    if (!list) return 0;
+    uint32_t chosen = 0;
+    for (uint32_t attempt = 0; attempt < kPickTries && chosen == 0; ++attempt) {
+        uint32_t count = listFolder(search, list);
+        if (count == 0) continue;
+        const char* name = list + (randomPick(count) - 1) * kPathBytes;
+        char candidate[kPathBytes];
+        if (!joinPath(candidate, folder, name) || !platform::canOpen(candidate)) continue;
+        text::copy(candidate, folder);
+        chosen = count;
+    }
+    platform::freeNameList(list);
+    return chosen;
+}
+
+// The program's own generator, for when the cryptographic source is missing.
+static uint32_t fallbackPick(uint32_t n) {
+    settings::Record& r = rec();
+    uint32_t state = r.randomState;
+    uint32_t tick = platform::tickCount();
+    if (state != 0) state = ((state * state) % 65536) / 2 + tick % 256;
+    else state = (tick * tick) % 65536;
+    r.randomState = state;
+    uint32_t v = (state * n) / 4096;
+    // Subtracting n while v exceeds n, in one step; a 0 (product below 4096) becomes n.
+    if (v == 0) return n;
+    return (v - 1) % n + 1;
+}
+
+uint32_t randomPick(uint32_t n) {
+    if (n <= 1) return 1;
+    uint32_t bytes;
+    if (!platform::cryptRandom(&bytes)) return fallbackPick(n);
+    uint32_t result = bytes % n + 1;
+    rec().randomState = result;
+    return result;
+}
+
+void stopMedia() {
+    platform::closeMediaWindow();
+    mediaLoaded = 0;
+}
+
+void closeFinishedMedia() {
+    uint32_t end = mediaLoaded;
+    if (end != 0 && platform::mediaPosition() == end) stopMedia();
+}
+
+}  // namespace sound

@@ -1,0 +1,30 @@
+// The platform operations of the alarm sound (sound/sound_win.cpp over Win32;
+// tests/native/fake_sound.cpp in the native tests).
+#pragma once
+#include <cstdint>
+
+namespace platform {
+
+void playWave(const char* path);          // PlaySoundA, asynchronous, cuts the last one
+// Closes the previous media window, opens `path` in a new hidden one and
+// plays it; done on the main window's thread. Returns the end position,
+// 0 when nothing could be loaded.
+uint32_t playMedia(const char* path);
+uint32_t mediaPosition();                 // of the media window, 0 when none
+
+// Four bytes from the cryptographic source; false when it cannot be had.
+bool cryptRandom(uint32_t* out);
+
+// The zero-filled folder list of kListBytes, or null when it cannot be had.
+char* allocNameList();
+void freeNameList(char* list);
+// A folder search: each call writes one name (up to kPathBytes with its NUL).
+// findFirstFile returns null when nothing is found.
+void* findFirstFile(const char* search, char* name);
+bool findNextFile(void* search, char* name);
+void findClose(void* search);
+
+// Opens the file for reading without sharing and closes it again.
+bool canOpen(const char* path);
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+// Alarm sound over Win32: PlaySoundA for WAV files, an MCI window for the
+// rest, the folder search and the cryptographic random source.
+#include <windows.h>
+#include <mmsystem.h>
+#include <vfw.h>
+#include <wincrypt.h>
+
+#include <cstdint>
+
+#include "app/platform.h"
+#include "settings/text.h"
+#include "sound/sound.h"
+#include "sound/sound_platform.h"
+
+namespace sound {
+
+// Created and closed only on the main window's thread, so a sound outlives the
+// alarm worker that asked for it and no window outlives its thread.
+HWND mediaWindow;
+
+}  // namespace sound
+
+namespace {
+
+constexpr DWORD kMediaStyle =
+    WS_CHILD | MCIWNDF_NOOPEN | MCIWNDF_NOERRORDLG | MCIWNDF_NOMENU | MCIWNDF_NOPLAYBAR;
+static_assert(kMediaStyle == 0x4000C00A, "media window style");
+constexpr char kKeyContainer[] = "TIVY";
+
+// onMainThread carries one 32-bit word; in this 32-bit program a pointer fits.
+static_assert(sizeof(void*) == sizeof(uint32_t), "pointer passed as a 32-bit word");
+
+struct MediaRequest {
+    const char* path;
+    uint32_t end;
+};
+
+void closeOnMain(uint32_t) {
+    if (!sound::mediaWindow) return;
+    SendMessageA(sound::mediaWindow, WM_CLOSE, 0, 0);
+    sound::mediaWindow = nullptr;
+}
+
+void playOnMain(uint32_t arg) {
+    auto* request = reinterpret_cast<MediaRequest*>(static_cast<uintptr_t>(arg));
+    closeOnMain(0);
+    HWND parent = static_cast<HWND>(platform::mainWindowHandle());
+    sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, request->path);
+    if (!sound::mediaWindow) return;
+    request->end = static_cast<uint32_t>(MCIWndGetEnd(sound::mediaWindow));
+    MCIWndPlay(sound::mediaWindow);
+}
+
+}  // namespace
+
+namespace platform {
+
+void playWave(const char* path) { PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC); }
+
+uint32_t playMedia(const char* path) {
+    MediaRequest request{path, 0};
+    onMainThread(playOnMain, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&request)));
+    return request.end;
+}
+
+void closeMediaWindow() { onMainThread(closeOnMain, 0); }
+
+uint32_t mediaPosition() {
+    if (!sound::mediaWindow) return 0;
+    return static_cast<uint32_t>(MCIWndGetPosition(sound::mediaWindow));
+}
+
+bool cryptRandom(uint32_t* out) {
+    HCRYPTPROV provider;
+    if (!CryptAcquireContextA(&provider, kKeyContainer, nullptr, PROV_RSA_FULL, 0) &&
+        !CryptAcquireContextA(&provider, kKeyContainer, nullptr, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+        return false;
+    BOOL ok = CryptGenRandom(provider, sizeof *out, reinterpret_cast<BYTE*>(out));
+    CryptReleaseContext(provider, 0);
+    return ok != FALSE;
+}
+
+char* allocNameList() { return static_cast<char*>(GlobalAlloc(GPTR, sound::kListBytes)); }
+
+void freeNameList(char* list) { GlobalFree(list); }
+
+void* findFirstFile(const char* search, char* name) {
+    WIN32_FIND_DATAA data;
+    HANDLE handle = FindFirstFileA(search, &data);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+    return handle;
+}
+
+bool findNextFile(void* search, char* name) {
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(static_cast<HANDLE>(search), &data)) return false;
+    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+    return true;
+}
+
+void findClose(void* search) { FindClose(static_cast<HANDLE>(search)); }
+
+bool canOpen(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/cmdline.h"
+#include "app/state.h"
+#include "countdown/engine.h"
+#include "settings/record.h"
+#include "tests/native/fake_platform.h"
+
+using app::TokenStatus;
+
+static std::string token(const char* line, uint32_t n, TokenStatus* status) {
+    char buf[app::kTokenChars + 1];
+    *status = app::commandToken(line, n, buf);
+    return buf;
+}
+
+TEST(CommandLine, Tokens) {
+    struct { const char* line; uint32_t n; TokenStatus status; const char* want; } cases[] = {
+        {"Tiv.exe /m=5", 1, TokenStatus::Found, "/m=5"},
+        {"Tiv.exe /m=5", 0, TokenStatus::Found, "Tiv.exe"},
+        {"Tiv.exe /m=5", 2, TokenStatus::NotFound, ""},
+        {"Tiv.exe /m=5  ", 2, TokenStatus::Empty, ""},
+        {"\"C:\\Program Files\\Tiv.exe\" g", 0, TokenStatus::Found, "C:\\Program Files\\Tiv.exe"},
+        {"Tiv.exe /a=\"Tea is ready\"", 1, TokenStatus::Found, "/a=Tea is ready"},
+        {"Tiv.exe \"/a=Tea is ready\" g", 2, TokenStatus::Found, "g"},
+        {"Tiv.exe\t/s=9", 1, TokenStatus::Found, "/s=9"},
+        {"Tiv.exe \"\" /m=5", 1, TokenStatus::Empty, ""},
+        {"Tiv.exe \"/a=odd", 1, TokenStatus::Unbalanced, ""},
+        {"Tiv.exe a\xFE" "b", 1, TokenStatus::Found, "a b"},  // a stray 254 becomes a space too
+        {"", 0, TokenStatus::Empty, ""},
+    };
+    for (const auto& c : cases) {
+        TokenStatus status;
+        EXPECT_EQ(token(c.line, c.n, &status), c.want) << c.line << " #" << c.n;
+        EXPECT_EQ(status, c.status) << c.line << " #" << c.n;
+    }
+}
+
+TEST(CommandLine, HostileLengthsAreCutNotOverrun) {
+    std::string huge(10000, 'a');
+    TokenStatus status;
+    std::string got = token(("Tiv.exe /a=" + huge).c_str(), 1, &status);
+    EXPECT_EQ(status, TokenStatus::Found);
+    EXPECT_EQ(got.size(), app::kCommandLineChars - 8);  // the working copy keeps 195 characters
+    got = token(huge.c_str(), 0, &status);
+    EXPECT_EQ(got.size(), app::kTokenChars);
+    std::string quotes(10001, '"');
+    got = token(quotes.c_str(), 0, &status);  // odd, but the cut copy holds 195 quotes
+    EXPECT_EQ(status, TokenStatus::Unbalanced);
+}
+
+class Options : public ::testing::Test {
+protected:
+    void SetUp() override { fake::reset(); }
+};
+
+TEST_F(Options, TimeFieldsAndStartFlag) {
+    settings::record.days = 3;
+    app::readOptions("Tiv.exe /m=5 /h=2 /s=90 /m=7");
+    EXPECT_EQ(settings::record.minutes, 7u);  // a later token wins
+    EXPECT_EQ(settings::record.hours, 2u);
+    EXPECT_EQ(settings::record.seconds, 90u); // carried only when the fields are read
+    EXPECT_EQ(settings::record.days, 3u);
+    EXPECT_EQ(countdown::runState[0].load(), 0u);
+
+    fake::reset();
+    app::readOptions("Tiv.exe /m=5g");  // only the start flag
+    EXPECT_EQ(settings::record.minutes, 5u);  // the default, untouched
+    EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting);
+
+    for (const char* line : {"Tiv.exe g", "Tiv.exe /g", "Tiv.exe -G"}) {
+        fake::reset();
+        app::readOptions(line);
+        EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting) << line;
+    }
+}
+
+TEST_F(Options, IgnoredInput) {
+    settings::record.seconds = 0;
+    app::readOptions("Tiv.exe /S=10 /x=4");
+    EXPECT_EQ(settings::record.seconds, 0u);  // the prefix is case-sensitive
+    app::readOptions("Tiv.exe \"\" /s=10");
+    EXPECT_EQ(settings::record.seconds, 0u);  // an empty token ends the list
+    app::readOptions("Tiv.exe /s=10 \"");
+    EXPECT_EQ(settings::record.seconds, 0u);  // odd quotes: nothing at all
+    app::readOptions("Tiv.exe /s=1x");
+    EXPECT_EQ(settings::record.seconds, 82u); // no validation: 1*10 + ('x' - 48)
+}
+
+TEST_F(Options, FinishTextKeepsTheFirstSavedText) {
+    std::string original = settings::record.finishText[0];
+    app::readOptions("Tiv.exe \"/a=Tea is ready\" /a=Second");
+    EXPECT_STREQ(settings::record.finishText[0], "Second");
+    EXPECT_EQ(std::string(app::savedFinishText), original);
+    EXPECT_TRUE(app::finishTextOverridden);
+
+    fake::reset();
+    app::readOptions("Tiv.exe /a=Big");  // ends in g: only the start flag
+    EXPECT_FALSE(app::finishTextOverridden);
+    EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting);
+}

@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/platform.h"
+#include "app/state.h"
+#include "countdown/alarm.h"
+#include "countdown/engine.h"
+#include "resources/resource.h"
+#include "settings/record.h"
+#include "tests/native/fake_platform.h"
+
+using namespace countdown;
+using settings::record;
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override { fake::reset(); }
+    // Types a length into the time fields and resets the shown timer with it.
+    void load(uint32_t days, uint32_t hours, uint32_t minutes, uint32_t seconds) {
+        fake::fields = {{IDC_DAYS, days}, {IDC_HOURS, hours}, {IDC_MINUTES, minutes}, {IDC_SECONDS, seconds}};
+        resetShown();
+    }
+    std::string text(uint32_t slot = 0) { return slotText[slot]; }
+};
+
+TEST_F(Engine, FormattingTable) {
+    struct { uint32_t ms, dayDisplay, showSeconds; const char* text; uint32_t width; } rows[] = {
+        {300000, 2, 1, "05:00", 2},        {605000, 2, 1, "10:05", 2},
+        {59999, 2, 1, "59", 1},            {1500, 2, 1, "1", 1},
+        {999, 2, 1, "0", 1},               {3600000, 2, 1, "1:00:00", 3},
+        {36000000, 2, 1, "10:00:00", 4},   {300000, 2, 0, "05", 1},
+        {3930000, 2, 0, "1:05", 2},        {3599999, 2, 0, "59", 1},
+        {90061000, 2, 1, "1:01:01:01", 4}, {86400000, 1, 1, "24:00:00", 4},
+        {172800001, 1, 1, "2:00:00:00", 4},{259200000, 0, 1, "72:00:00", 4},
+        {1036800000, 2, 1, "12:00:00:00", 5}, {172800000, 1, 1, "48:00:00", 4},
+    };
+    char buffer[kTextBytes] = "";
+    for (const auto& row : rows) {
+        record.dayDisplay = row.dayDisplay;
+        record.showSeconds = row.showSeconds;
+        EXPECT_EQ(formatRemaining(row.ms, buffer), row.width) << row.ms;
+        EXPECT_STREQ(buffer, row.text) << row.ms << " ms, days " << row.dayDisplay << ", seconds " << row.showSeconds;
+    }
+}
+
+TEST_F(Engine, FormattingMarksTheDisplayOnlyOnChange) {
+    char buffer[kTextBytes] = "";
+    displayDirty = 0;
+    formatRemaining(299500, buffer);
+    EXPECT_EQ(displayDirty.load(), 1u);
+    displayDirty = 0;
+    formatRemaining(299000, buffer);  // still 04:59
+    EXPECT_EQ(displayDirty.load(), 0u);
+}
+
+TEST_F(Engine, NormalisingCarriesAndClamps) {
+    load(0, 0, 100, 0);
+    EXPECT_EQ(fake::fields[IDC_HOURS], 1u);
+    EXPECT_EQ(fake::fields[IDC_MINUTES], 40u);
+    EXPECT_EQ(record.durationMs[0], 6000000u);
+    EXPECT_EQ(text(), "1:40:00");
+
+    load(60, 0, 0, 0);
+    EXPECT_EQ(fake::fields[IDC_DAYS], 49u);
+    EXPECT_EQ(runLengthMs[0].load(), 49u * 86400000u);
+
+    load(0, 99, 99, 99);  // 99 s carries into a minute, 100 min into hours, 100 h into days
+    EXPECT_EQ(fake::fields[IDC_SECONDS], 39u);
+    EXPECT_EQ(fake::fields[IDC_MINUTES], 40u);
+    EXPECT_EQ(fake::fields[IDC_HOURS], 4u);
+    EXPECT_EQ(fake::fields[IDC_DAYS], 4u);
+
+    // 49 days 23:59:59 does not fit in 32 bits: the longest count is kept.
+    load(49, 23, 59, 59);
+    EXPECT_EQ(runLengthMs[0].load(), 4294967295u);
+    load(49, 17, 2, 47);
+    EXPECT_EQ(runLengthMs[0].load(), 4294967000u);
+}
+
+TEST_F(Engine, StartPauseResumeReset) {
+    load(0, 0, 1, 30);
+    EXPECT_EQ(text(), "01:30");
+    startStop();
+    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(fake::timers.count(TIMER_TICK), 1u);
+    EXPECT_EQ(fake::timers[TIMER_TICK], 500u);
+    fake::advance(1000);
+    EXPECT_EQ(text(), "01:29");
+    fake::advance(9000);
+    EXPECT_EQ(text(), "01:20");
+
+    startStop();  // pause
+    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
+    fake::advance(60000);
+    EXPECT_EQ(text(), "01:20");
+
+    startStop();  // resume from the paused time
+    fake::advance(1000);
+    EXPECT_EQ(text(), "01:19");
+
+    resetShown();  // reset while counting: the full length from now
+    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(text(), "01:30");
+    fake::advance(1000);
+    EXPECT_EQ(text(), "01:29");
+    EXPECT_GT(fake::count("sysmenu"), 0);
+}
+
+TEST_F(Engine, AutoResetStartsFromTheFields) {
+    record.autoReset = 1;
+    load(0, 0, 1, 0);
+    startStop();
+    fake::advance(20000);
+    startStop();
+    startStop();
+    EXPECT_EQ(text(), "01:00");
+}
+
+TEST_F(Engine, StartAllAndStopAll) {
+    record.timerCountIndex = 2;
+    load(0, 0, 1, 0);
+    app::shownTimer = 1;
+    load(0, 0, 2, 0);
+    app::shownTimer = 2;
+    load(0, 0, 3, 0);
+    runState[3] = kCounting;  // beyond the timer count: start all leaves it, stop all stops it
+    startAll();
+    for (uint32_t s = 0; s < 3; ++s) EXPECT_EQ(runState[s].load(), kCounting) << s;
+    fake::advance(1000);
+    EXPECT_EQ(text(0), "59");
+    EXPECT_EQ(text(1), "01:59");
+    EXPECT_EQ(text(2), "02:59");
+    stopAll();
+    for (uint32_t s = 0; s < 4; ++s) EXPECT_EQ(runState[s].load(), kIdle) << s;
+    EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
+    EXPECT_EQ(record.durationMs[1], 120000u);  // each slot remembers its own length
+}
+
+TEST_F(Engine, WarningsBeepThreeTimesEvenWhenMuted) {
+    record.warnings[0] = 1;
+    record.mute = 1;
+    record.flashOnFinish[0] = 0;
+    load(0, 0, 0, 10);
+    startStop();
+    std::vector<uint32_t> beepsAt;
+    for (int tick = 0; tick < 22; ++tick) {
+        int before = fake::count("beep");
+        fake::advance(500);
+        if (fake::count("beep") > before) beepsAt.push_back(tick);
+    }
+    ASSERT_EQ(beepsAt.size(), 3u);
+    EXPECT_EQ(beepsAt[1] - beepsAt[0], 2u);  // two ticks: one second apart
+    EXPECT_EQ(beepsAt[2] - beepsAt[1], 2u);
+}
+
+TEST_F(Engine, ShortCountEntersTheWarningPhaseOnItsFirstTick) {
+    record.warnings[0] = 1;
+    load(0, 0, 0, 3);
+    startStop();
+    fake::advance(500);
+    EXPECT_EQ(runState[0].load(), kWarningStart);
+    EXPECT_EQ(fake::count("beep"), 0);
+}
+
+TEST_F(Engine, CompletionWithoutRestart) {
+    load(0, 0, 0, 5);
+    startStop();
+    fake::advance(5000);
+    EXPECT_EQ(runState[0].load(), kCounting);  // elapsed must exceed the length
+    EXPECT_EQ(text(), "0");
+    fake::advance(500);
+    EXPECT_EQ(runState[0].load(), 1u);  // flashing by default
+    EXPECT_EQ(text(), "0");
+    EXPECT_EQ(fake::threads, std::vector<uint32_t>{0});
+    EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
+
+    fake::reset();
+    record.flashOnFinish[0] = 0;
+    load(0, 0, 0, 1);
+    startStop();
+    fake::advance(1500);
+    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(fake::threads.size(), 1u);
+}
+
+TEST_F(Engine, CompletionRestartsOnlyCountsOverTwoSeconds) {
+    record.autoRestart[0] = 1;
+    load(0, 0, 0, 10);
+    startStop();
+    fake::advance(10500);
+    EXPECT_EQ(runState[0].load(), 11u);
+    EXPECT_EQ(text(), "10");
+    fake::advance(1000);
+    EXPECT_EQ(text(), "9");
+
+    fake::reset();
+    record.autoRestart[0] = 1;
+    load(0, 0, 0, 2);  // exactly 2000 ms
+    startStop();
+    fake::advance(2500);
+    EXPECT_EQ(runState[0].load(), 1u);
+    EXPECT_EQ(text(), "0");
+}
+
+TEST_F(Engine, CountAcrossTheClockWrapEndsOnTime) {
+    fake::now = 4294967295u - 2000;
+    load(0, 0, 0, 5);
+    startStop();
+    fake::advance(4000);
+    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(text(), "1");
+    fake::advance(1500);
+    EXPECT_EQ(runState[0].load(), 1u);
+}
+
+TEST_F(Engine, ClockJumpCompletesOnTheNextTick) {
+    load(0, 1, 0, 0);
+    startStop();
+    fake::now += 5u * 3600000u;  // the machine slept; no timer messages came
+    fake::advance(500);
+    EXPECT_EQ(runState[0].load(), 1u);
+    EXPECT_EQ(fake::threads.size(), 1u);
+}
+
+TEST_F(Engine, AcknowledgeReloadsFromTheFields) {
+    load(0, 0, 0, 1);
+    startStop();
+    fake::advance(1500);
+    ASSERT_EQ(runState[0].load(), 1u);
+    startStop();  // a click on an alarm
+    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(text(), "1");
+    EXPECT_GT(fake::count("visibility"), 0);
+}
+
+TEST_F(Engine, HigherSlotsBeyondTheCountAreNotTicked) {
+    record.timerCountIndex = 1;
+    app::shownTimer = 1;
+    load(0, 0, 0, 5);
+    startStop();
+    record.timerCountIndex = 0;
+    fake::advance(10000);
+    EXPECT_EQ(runState[1].load(), kCounting);  // still counting for the tick timer
+    EXPECT_EQ(text(1), "5");
+    EXPECT_EQ(fake::timers.count(TIMER_TICK), 1u);
+    record.timerCountIndex = 1;
+    fake::advance(500);
+    EXPECT_EQ(runState[1].load(), 1u);  // the time that passed meanwhile counts
+}
+
+TEST_F(Engine, MinimisedTitleFollowsTheCountingSlot) {
+    app::windowState = app::kWindowMinimised;
+    record.timerCountIndex = 1;
+    app::shownTimer = 1;
+    load(0, 0, 2, 0);
+    startStop();
+    app::shownTimer = 0;  // not counting: the lowest counting slot is shown
+    fake::advance(1000);
+    EXPECT_EQ(fake::title, "01:59");
+    EXPECT_EQ(titleSlot(), 1u);
+    stopAll();
+    EXPECT_EQ(titleSlot(), kNoSlot);
+}
+
+TEST_F(Engine, StartupTimerLoadsEverySlotAndHonoursTheStartFlag) {
+    record.durationMs[2] = 90000;
+    runState[0] = kCounting;  // the command line's start flag
+    platform::setWindowTimer(TIMER_STARTUP, kStartupMs);
+    fake::advance(50);
+    EXPECT_EQ(text(2), "01:30");
+    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(fake::count("post 1000"), 1);
+    EXPECT_EQ(fake::timers.count(TIMER_STARTUP), 0u);
+}

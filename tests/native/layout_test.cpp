@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "app/keys.h"
+#include "app/layout.h"
+#include "app/state.h"
+#include "countdown/engine.h"
+#include "display/geometry.h"
+#include "settings/record.h"
+#include "tests/native/fake_platform.h"
+
+using settings::record;
+
+class Layout : public ::testing::Test {
+protected:
+    void SetUp() override { fake::reset(); }
+};
+
+TEST_F(Layout, EditWidth) {
+    struct { int width, want; } cases[] = {{300, 60}, {400, 80}, {1000, 80}, {200, 51}, {90, 25}, {211, 37}, {210, 55}};
+    for (const auto& c : cases) EXPECT_EQ(app::editWidth(c.width), c.want) << c.width;
+}
+
+TEST_F(Layout, DaysPairFromTwoHundredElevenPixels) {
+    app::FieldLayout narrow = app::layOut(210, 100);
+    EXPECT_FALSE(narrow.pairs[0].shown);
+    EXPECT_EQ(narrow.pairs[1].edit.x, 3);  // hours start at the left edge
+    EXPECT_EQ(narrow.pairs[2].edit.x, 3 + 55 - 2 + 16);
+
+    app::FieldLayout wide = app::layOut(211, 100);
+    EXPECT_TRUE(wide.pairs[0].shown);
+    EXPECT_EQ(wide.pairs[0].edit.x, 3);
+    EXPECT_EQ(wide.pairs[0].spin.x, 3 + 37 - 2);
+    EXPECT_EQ(wide.pairs[0].spin.w, 15);
+    EXPECT_EQ(wide.pairs[1].edit.x, 3 + 37 - 2 + 16);
+    EXPECT_EQ(app::displayTop, 60);
+    EXPECT_EQ(app::displayHeight, 40);
+}
+
+TEST_F(Layout, HiddenControlsGiveTheWholeClientArea) {
+    record.hideButtons = 1;
+    app::layOut(300, 200);
+    EXPECT_EQ(app::displayTop, 60);  // all idle: controls stay
+    countdown::runState[2] = countdown::kCounting;
+    app::FieldLayout l = app::layOut(300, 200);
+    EXPECT_EQ(app::displayTop, 0);
+    EXPECT_EQ(app::displayHeight, 200);
+    EXPECT_FALSE(l.pairs[0].shown);
+}
+
+TEST_F(Layout, HitTestMatchesTheSlotAreas) {
+    app::layOut(300, 260);  // display 300 x 200 below the strip
+    struct { uint32_t countIndex; int x, y; uint32_t want; } cases[] = {
+        {1, 149, 100, 0}, {1, 150, 100, 1},
+        {2, 99, 100, 0}, {2, 100, 100, 1}, {2, 199, 100, 1}, {2, 200, 100, 2},
+        {3, 10, 60 + 100 - 10, 0}, {3, 10, 60 + 100 + 10, 2}, {3, 290, 60 + 100 + 10, 3},
+        {3, 0, 0, 0},  // Q and M post (0, 0): the top-left timer
+        {3, 160, 5, 1},  // a click in the control strip selects in the top row
+    };
+    for (const auto& c : cases) {
+        record.timerCountIndex = c.countIndex;
+        EXPECT_EQ(app::slotAt(c.x, c.y), c.want) << c.countIndex << " " << c.x << "," << c.y;
+        display::Rect r = display::slotArea(c.countIndex, c.want, app::displayWidth, app::displayHeight);
+        int y = c.y - app::displayTop;
+        if (y >= 0) {
+            EXPECT_TRUE(c.x >= r.left && c.x < r.right && y >= r.top && y < r.bottom + 1)
+                << "point outside the area it selects";
+        }
+    }
+    record.timerCountIndex = 0;
+    app::shownTimer = 2;  // one timer: a click changes nothing
+    EXPECT_EQ(app::slotAt(10, 100), 2u);
+}
+
+TEST_F(Layout, SlotAreasTileTheDisplay) {
+    using display::Rect;
+    auto same = [](Rect a, Rect b) {
+        return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+    };
+    EXPECT_TRUE(same(display::slotArea(0, 0, 301, 201), Rect{0, 0, 301, 201}));
+    EXPECT_TRUE(same(display::slotArea(1, 1, 301, 201), Rect{150, 0, 301, 201}));
+    EXPECT_TRUE(same(display::slotArea(2, 2, 301, 201), Rect{200, 0, 301, 201}));
+    EXPECT_TRUE(same(display::slotArea(3, 3, 301, 201), Rect{150, 100, 301, 201}));
+    EXPECT_TRUE(same(display::slotArea(3, 2, 301, 201), Rect{0, 100, 150, 201}));
+    EXPECT_EQ(display::markId(0, 0), display::kNoMark);
+    EXPECT_EQ(display::markId(3, 2), 2u);
+}
+
+TEST_F(Layout, FontHeightTable) {
+    struct { uint32_t w, h, mode, setting, width, timers, want; } rows[] = {
+        {300, 200, 1, 60, 2, 1, 140}, {300, 200, 1, 60, 1, 1, 140}, {300, 200, 0, 60, 1, 1, 281},
+        {300, 200, 1, 60, 2, 4, 35},  {640, 400, 1, 60, 3, 1, 200}, {127, 80, 1, 60, 2, 1, 60},
+        {127, 26, 1, 60, 2, 1, 19},   {300, 200, 2, 60, 2, 1, 60},  {300, 200, 2, 60, 2, 2, 15},
+        {300, 200, 0, 60, 0, 1, 281},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(display::fontHeight(r.mode, r.setting, r.width, r.timers - 1, r.w, r.h), r.want)
+            << r.w << "x" << r.h << " mode " << r.mode << " width " << r.width << " timers " << r.timers;
+}
+
+TEST_F(Layout, FlashColoursByCode) {
+    for (uint32_t code : {1u, 3u, 5u, 6u, 7u, 11u, 13u, 15u, 16u})
+        EXPECT_TRUE(display::inverted(1, code)) << code;
+    for (uint32_t code : {0u, 2u, 4u, 10u, 12u, 14u, 17u, 30u})
+        EXPECT_FALSE(display::inverted(1, code)) << code;
+    EXPECT_FALSE(display::inverted(0, 1));
+    EXPECT_EQ(display::drawColour(0x04FFFF00), 0x00FFFF00u);
+}
+
+TEST_F(Layout, KeysAndArrows) {
+    EXPECT_EQ(app::keyBinding('S').command, 1000u);
+    EXPECT_EQ(app::keyBinding(0x1B).command, 1000u);
+    EXPECT_EQ(app::keyBinding('R').command, 1004u);
+    EXPECT_EQ(app::keyBinding('O').command, 1006u);
+    EXPECT_EQ(app::keyBinding(0x70).command, 1007u);
+    EXPECT_EQ(app::keyBinding('M').action, app::KeyAction::RightClick);
+    EXPECT_EQ(app::keyBinding('Q').action, app::KeyAction::LeftClick);
+    EXPECT_EQ(app::keyBinding('5').action, app::KeyAction::PassOn);
+    EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PassOn);  // one timer: the caret moves
+    record.timerCountIndex = 2;
+    EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PreviousTimer);
+    app::shownTimer = 0;
+    EXPECT_EQ(app::previousTimer(), 2u);
+    app::shownTimer = 2;
+    EXPECT_EQ(app::nextTimer(), 0u);
+    app::shownTimer = 1;
+    EXPECT_EQ(app::nextTimer(), 2u);
+}

@@ -1,0 +1,299 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/state.h"
+#include "countdown/engine.h"
+#include "settings/record.h"
+#include "settings/store.h"
+#include "tests/native/fake_files.h"
+#include "tests/native/fake_platform.h"
+
+using settings::record;
+
+static uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset) {
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | uint32_t(bytes[offset + 3]) << 24;
+}
+
+class Store : public ::testing::Test {
+protected:
+    std::string folder;
+    void SetUp() override {
+        fake::reset();
+        fake::resetFiles();
+        std::memset(&record, 0, sizeof record);
+        char pattern[] = "/tmp/tivstoreXXXXXX";
+        folder = mkdtemp(pattern);
+        folder += "/";
+        std::snprintf(app::dataFolder, sizeof app::dataFolder, "%s", folder.c_str());
+    }
+    void TearDown() override {
+        std::remove((folder + "dTiv.dat").c_str());
+        std::remove((folder + "dTiv.tmp").c_str());
+        std::remove(folder.c_str());
+    }
+    std::vector<unsigned char> fileBytes() {
+        std::vector<unsigned char> bytes;
+        if (FILE* f = std::fopen((folder + "dTiv.dat").c_str(), "rb")) {
+            int c;
+            while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+            std::fclose(f);
+        }
+        return bytes;
+    }
+    void writeFile(const std::vector<unsigned char>& bytes) {
+        FILE* f = std::fopen((folder + "dTiv.dat").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    // A file image holding the current record behind the given header.
+    std::vector<unsigned char> image(const char* header) {
+        std::vector<unsigned char> bytes(header, header + 8);
+        const auto* raw = reinterpret_cast<const unsigned char*>(&record);
+        bytes.insert(bytes.end(), raw, raw + sizeof record);
+        return bytes;
+    }
+};
+
+TEST_F(Store, DefaultsAtTheirOffsets) {
+    settings::fullDefaults();
+    const auto* raw = reinterpret_cast<const unsigned char*>(&record);
+    std::vector<unsigned char> bytes(raw, raw + sizeof record);
+    struct { size_t offset; uint32_t value; } dwords[] = {
+        {0, 1}, {16, 0}, {636, 5}, {644, 1}, {1248, 1}, {1252, 1}, {1264, 1}, {1268, 1}, {1276, 1},
+        {1328, 65}, {2020, 2}, {2032, 30}, {2032 + 44, 2}, {2080 + 36, 2}, {2080 + 44, 3}, {2128, 5},
+        {2132, 55}, {2136, 0}, {2140, 300000}, {2152, 300000}, {2156, 0x04FFFFFF}, {2160, 0x04FFFF00},
+        {2164, 0x04FF00FF}, {2168, 0x0400FFFF}, {2188, 6}, {2192, 1}, {2228, 1}, {7096, 1},
+        {7112, 1500}, {9528, 60}, {9544, 1}, {9556, 1},
+    };
+    for (const auto& d : dwords) EXPECT_EQ(dwordAt(bytes, d.offset), d.value) << "offset " << d.offset;
+    EXPECT_STREQ(reinterpret_cast<const char*>(&bytes[4632]), "这个Tiv 已完成");
+    EXPECT_STREQ(reinterpret_cast<const char*>(&bytes[4632 + 1800]), "这个Tiv 已完成");
+    EXPECT_STREQ(reinterpret_cast<const char*>(&bytes[7128 + 600]), "Times New Roman");
+    // The literal must be GBK: 这 is D5 E2.
+    EXPECT_EQ(bytes[4632], 0xD5);
+    EXPECT_EQ(bytes[4633], 0xE2);
+}
+
+TEST_F(Store, FullDefaultsLeaveDaysAndPlacement) {
+    record.days = 7;
+    record.windowPlacement[0] = 44;
+    record.randomState = 12345;
+    std::strcpy(record.soundPath[2], "C:\\ding.wav");
+    settings::fullDefaults();
+    EXPECT_EQ(record.days, 7u);
+    EXPECT_EQ(record.windowPlacement[0], 44u);
+    EXPECT_EQ(record.randomState, 12345u);
+    EXPECT_STREQ(record.soundPath[2], "C:\\ding.wav");
+}
+
+TEST_F(Store, SaveThenLoadRoundTrip) {
+    settings::fullDefaults();
+    record.timerCountIndex = 2;
+    record.textColour[3] = 0xAB123456;  // the top byte is kept as stored
+    record.gap9564 = 0xDEADBEEF;
+    fake::fields = {{1005, 2}, {1001, 3}, {1002, 75}, {1003, 4}};
+    fake::placement[0] = 44;
+    fake::placement[7] = 123;
+    ASSERT_TRUE(settings::save());
+    auto bytes = fileBytes();
+    ASSERT_EQ(bytes.size(), 10008u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 8), "TIVY1400");
+    EXPECT_EQ(dwordAt(bytes, 8 + 1280 + 28), 123u);  // placement captured while normal
+    EXPECT_EQ(dwordAt(bytes, 8 + 632), 4u);          // 75 minutes: 4 hours 15 minutes
+    EXPECT_EQ(dwordAt(bytes, 8 + 636), 15u);
+    EXPECT_EQ(dwordAt(bytes, 8 + 2024), 2u);
+    EXPECT_EQ(fake::fields[1001], 4u);               // and shown again
+
+    settings::Record saved = record;
+    std::memset(&record, 0, sizeof record);
+    settings::load();
+    EXPECT_EQ(std::memcmp(&record, &saved, sizeof record), 0);
+    EXPECT_TRUE(fake::boxes.empty());
+}
+
+TEST_F(Store, PlacementKeptWhileMinimised) {
+    settings::fullDefaults();
+    record.windowPlacement[7] = 50;
+    fake::placement[7] = 999;
+    app::windowState = app::kWindowMinimised;
+    ASSERT_TRUE(settings::save());
+    EXPECT_EQ(dwordAt(fileBytes(), 8 + 1280 + 28), 50u);
+}
+
+TEST_F(Store, OverriddenFinishTextNeverReachesTheFile) {
+    settings::fullDefaults();
+    app::finishTextOverridden = true;
+    std::strcpy(app::savedFinishText, "before");
+    std::strcpy(record.finishText[0], "from the command line");
+    ASSERT_TRUE(settings::save());
+    EXPECT_STREQ(reinterpret_cast<const char*>(&fileBytes()[8 + 4632]), "before");
+    EXPECT_STREQ(record.finishText[0], "from the command line");
+}
+
+TEST_F(Store, FirstRunQuestions) {
+    // "确定": simple mode.
+    fake::answerBox = [](const fake::Box&) { return 1u; };
+    record.topmost = 1;
+    settings::load();
+    ASSERT_EQ(fake::boxes.size(), 1u);
+    EXPECT_EQ(fake::boxes[0].style, 1u);
+    EXPECT_EQ(fake::boxes[0].lines[0], "感谢你试用Tiv.");
+    EXPECT_EQ(fake::boxes[0].lines[2], "   你想要将 Tiv 设置为简易模式吗?");
+    EXPECT_FALSE(fake::boxes[0].ownedByMainWindow);
+    EXPECT_EQ(record.interfaceLevel, 0u);
+    EXPECT_EQ(record.timerCountIndex, 0u);
+    EXPECT_EQ(record.topmost, 0u);
+    EXPECT_EQ(record.durationMs[0], 300000u);
+
+    // "取消": full interface and the hint.
+    fake::reset();
+    fake::answerBox = [](const fake::Box&) { return 2u; };
+    settings::load();
+    ASSERT_EQ(fake::boxes.size(), 2u);
+    EXPECT_EQ(record.interfaceLevel, 6u);
+    EXPECT_EQ(fake::boxes[1].style, 0u);
+    EXPECT_EQ(fake::boxes[1].lines[0], "设置高级选项或查看帮助文件");
+    EXPECT_EQ(fake::boxes[1].lines[1], "在主窗口右键点击或按下键盘上的'M'键");
+}
+
+TEST_F(Store, HeadersAndVersions) {
+    settings::fullDefaults();
+    record.timerCountIndex = 3;
+    record.minutes = 42;
+    record.days = 9;
+
+    writeFile(image("TIVY2400"));  // wrong magic: defaults, no prompt
+    settings::load();
+    EXPECT_EQ(record.timerCountIndex, 0u);
+    EXPECT_TRUE(fake::boxes.empty());
+
+    record.timerCountIndex = 3;
+    record.minutes = 42;
+    writeFile(image("TIVY1350"));  // newer layout: image as read
+    std::memset(&record, 0, sizeof record);
+    settings::load();
+    EXPECT_EQ(record.timerCountIndex, 3u);
+    EXPECT_EQ(record.minutes, 42u);
+
+    writeFile(image("TIVY1250"));  // too old: full defaults over the image
+    settings::load();
+    EXPECT_EQ(record.timerCountIndex, 0u);
+    EXPECT_EQ(record.minutes, 5u);
+    EXPECT_EQ(record.days, 9u);
+
+    for (size_t n : {0, 3, 7}) {  // shorter than the header: bad magic
+        record.timerCountIndex = 2;
+        auto bytes = image("TIVY1400");
+        bytes.resize(n);
+        writeFile(bytes);
+        settings::load();
+        EXPECT_EQ(record.timerCountIndex, 0u) << n << " bytes";
+    }
+    EXPECT_TRUE(fake::boxes.empty());
+}
+
+TEST_F(Store, ShortFileKeepsWhatWasThere) {
+    settings::fullDefaults();
+    record.alpha = 200;
+    auto bytes = image("TIVY1400");
+    bytes.resize(8 + 1000);  // ends before alpha at 1328
+    std::memset(&record, 0, sizeof record);
+    record.alpha = 77;
+    writeFile(bytes);
+    settings::load();
+    EXPECT_EQ(record.alpha, 77u);
+    EXPECT_EQ(record.minutes, 5u);
+}
+
+TEST_F(Store, Version300Migration) {
+    std::memset(&record, 0, sizeof record);
+    record.legacyAutoRestart = 2;
+    record.legacyRepeatSound = 1;
+    record.currentSoundType = 1;
+    record.legacyFlash = 0;
+    record.legacyRepeatIntervalMs = 900;
+    record.legacyFontHeight = 33;
+    record.legacyTextColour = 0x123456;
+    record.legacyBackColour = 0x654321;
+    record.legacyTextSizeMode = 2;
+    record.legacyWarnings = 1;
+    std::strcpy(record.legacySoundPath, "C:\\old.wav");
+    std::strcpy(record.legacyFinishText, "old text");
+    std::strcpy(record.legacyFontName, "Arial");
+    std::memset(record.legacyFontName + 10, 'z', 500);  // bytes after the NUL are not copied
+    record.days = 1;
+    record.hours = 25;
+    record.minutes = 61;
+    record.seconds = 5;
+    record.timerCountIndex = 2;
+    writeFile(image("TIVY1300"));
+    std::memset(&record, 0, sizeof record);
+    settings::load();
+    EXPECT_EQ(record.autoRestart[0], 2u);
+    EXPECT_EQ(record.repeatSound[0], 1u);
+    EXPECT_EQ(record.soundType[0], 1u);
+    EXPECT_EQ(record.flashOnFinish[0], 0u);
+    EXPECT_EQ(record.repeatIntervalMs[0], 900u);
+    EXPECT_EQ(record.fontHeight[0], 33u);
+    EXPECT_EQ(record.textColour[0], 0x123456u);
+    EXPECT_EQ(record.backColour[0], 0x654321u);
+    EXPECT_EQ(record.textSizeMode[0], 2u);
+    EXPECT_EQ(record.warnings[0], 1u);
+    EXPECT_STREQ(record.soundPath[0], "C:\\old.wav");
+    EXPECT_STREQ(record.finishText[0], "old text");
+    EXPECT_STREQ(record.fontName[0], "Arial");
+    // 1 day 25 h 61 min 5 s = 2 days 2:01:05
+    EXPECT_EQ(record.days, 2u);
+    EXPECT_EQ(record.hours, 2u);
+    EXPECT_EQ(record.minutes, 1u);
+    EXPECT_EQ(record.durationMs[0], ((2u * 24 + 2) * 60 + 1) * 60000u + 5000u);
+    EXPECT_EQ(fake::fields[1001], 2u);
+    // Slots 1-3 and the timer count get the slot defaults.
+    EXPECT_EQ(record.timerCountIndex, 0u);
+    EXPECT_EQ(record.durationMs[1], 300000u);
+    EXPECT_EQ(record.textColour[1], 0x04FFFF00u);
+    EXPECT_STREQ(record.finishText[1], "这个Tiv 已完成");
+    EXPECT_EQ(record.legacyRepeatIntervalMs, 900u);  // legacy fields stay as read
+}
+
+TEST_F(Store, LegacyTextWithoutNulIsCut) {
+    std::memset(&record, 0, sizeof record);
+    std::memset(record.legacyFinishText, 'q', sizeof record.legacyFinishText);
+    record.quickPickOnClick = 0x71717171;  // the field after it holds no NUL either
+    writeFile(image("TIVY1300"));
+    settings::load();
+    EXPECT_EQ(std::strlen(record.finishText[0]), 599u);
+}
+
+TEST_F(Store, FailedSaveLeavesTheOldFile) {
+    settings::fullDefaults();
+    ASSERT_TRUE(settings::save());
+    auto before = fileBytes();
+    record.alpha = 12;
+
+    fake::failWriteAfter = 5000;  // a disk that fills half-way
+    EXPECT_FALSE(settings::save());
+    EXPECT_EQ(fileBytes(), before);
+    fake::resetFiles();
+
+    fake::failReplace = true;
+    EXPECT_FALSE(settings::save());
+    EXPECT_EQ(fileBytes(), before);
+    fake::resetFiles();
+
+    fake::failCreate = true;
+    EXPECT_FALSE(settings::save());
+    EXPECT_EQ(fileBytes(), before);
+    fake::resetFiles();
+
+    FILE* leftover = std::fopen((folder + "dTiv.tmp").c_str(), "rb");
+    EXPECT_EQ(leftover, nullptr) << "temporary file left behind";
+    if (leftover) std::fclose(leftover);
+
+    ASSERT_TRUE(settings::save());
+    EXPECT_EQ(dwordAt(fileBytes(), 8 + 1328), 12u);
+}

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "settings/record.h"
+#include "sound/sound.h"
+#include "tests/native/fake_platform.h"
+#include "tests/native/fake_sound.h"
+
+using settings::record;
+
+namespace {
+
+class Sound : public ::testing::Test {
+protected:
+    void SetUp() override { fake::reset(); }
+
+    static void setWorking(uint32_t type, const char* path) {
+        record.currentSoundType = type;
+        std::strcpy(sound::currentSoundPath, path);
+    }
+    static std::string lastCall() { return fake::calls.empty() ? "" : fake::calls.back(); }
+};
+
+TEST_F(Sound, WaveFilesGoToTheWavePlayerAndTheRestToTheMediaWindow) {
+    struct Row {
+        const char* path;
+        bool wave;
+    } rows[] = {
+        {"C:\\snd\\ALARM.WAV", true},
+        {"C:\\snd\\ring.WaV", true},
+        {"C:\\snd\\alarm.mp3", false},
+        {"a.mid", false},
+        {"x.w", false},
+        {"C:\\snd\\alarm", false},
+        {"C:\\a.wav\\alarm", false},
+        {"C:\\snd\\alarm.wave", false},
+    };
+    for (const auto& row : rows) {
+        fake::reset();
+        setWorking(sound::kTypeFile, row.path);
+        sound::playSound();
+        std::string expected = std::string(row.wave ? "wave " : "media ") + row.path;
+        EXPECT_EQ(expected, lastCall()) << "path " << row.path;
+        EXPECT_EQ(row.wave ? 0u : fake::mediaEnd, sound::mediaLoaded.load()) << "path " << row.path;
+    }
+}
+
+TEST_F(Sound, SystemSoundAndUnknownTypes) {
+    setWorking(sound::kTypeSystem, "C:\\snd\\alarm.mp3");
+    sound::playSound();
+    EXPECT_EQ("beep", lastCall());
+    setWorking(7, "C:\\snd\\alarm.mp3");   // any other type counts as a file
+    sound::playSound();
+    EXPECT_EQ("media C:\\snd\\alarm.mp3", lastCall());
+}
+
+TEST_F(Sound, MuteSilencesEveryType) {
+    record.mute = 1;
+    for (uint32_t type : {sound::kTypeSystem, sound::kTypeFile, sound::kTypeFolder}) {
+        for (const char* path : {"C:\\snd\\alarm.wav", "C:\\snd\\alarm.mp3"}) {
+            setWorking(type, path);
+            sound::playSound();
+        }
+    }
+    EXPECT_TRUE(fake::calls.empty()) << "first call: " << fake::calls.front();
+    EXPECT_EQ(0u, sound::mediaLoaded.load());
+}
+
+TEST_F(Sound, PrepareCopiesTheSlotsSoundAndPicksForAFolder) {
+    record.soundType[2] = sound::kTypeFile;
+    std::strcpy(record.soundPath[2], "C:\\snd\\bell.wav");
+    sound::prepareSound(2);
+    EXPECT_STREQ("C:\\snd\\bell.wav", sound::currentSoundPath);
+    EXPECT_EQ(sound::kTypeFile, record.currentSoundType);
+    EXPECT_EQ(0, fake::listings);
+
+    record.soundType[3] = sound::kTypeFolder;
+    std::strcpy(record.soundPath[3], "C:\\snd");
+    fake::folders["C:\\snd/*.*"] = {"only.mp3"};
+    fake::openable = {"C:\\snd\\only.mp3"};
+    sound::prepareSound(3);
+    EXPECT_STREQ("C:\\snd\\only.mp3", sound::currentSoundPath);
+    EXPECT_EQ(sound::kTypeFolder, record.currentSoundType);
+    sound::playSound();
+    EXPECT_EQ("media C:\\snd\\only.mp3", lastCall());
+    EXPECT_EQ(0, std::memcmp(record.currentSoundPath, sound::currentSoundPath, sizeof record.currentSoundPath));
+}
+
+TEST_F(Sound, FolderPicksThatFindNothing) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> names;   // empty: the folder is missing
+        std::vector<uint32_t> bytes;
+    } rows[] = {
+        {"only sub-folders", {".", "..", "a", "b"}, {2, 3, 0}},
+        {"missing folder", {}, {}},
+        {"unlucky dots", {".", "..", "x.mp3", "y.wav"}, {0, 1, 4}},
+    };
+    for (const auto& row : rows) {
+        fake::reset();
+        if (!row.names.empty()) fake::folders["C:\\snd/*.*"] = row.names;
+        fake::openable = {"C:\\snd\\x.mp3", "C:\\snd\\y.wav"};
+        fake::cryptBytes.assign(row.bytes.begin(), row.bytes.end());
+        char folder[sound::kPathBytes] = "C:\\snd";
+        EXPECT_EQ(0u, sound::pickRandomFile(folder, sound::kFolderPattern)) << row.name;
+        EXPECT_STREQ("C:\\snd", folder) << row.name;
+        EXPECT_EQ(3, fake::listings) << row.name;
+        EXPECT_EQ(row.names.empty() ? 0u : 3u, fake::openTries.size()) << row.name;
+        EXPECT_EQ(1, fake::listsAllocated) << row.name;
+        EXPECT_EQ(1, fake::listsFreed) << row.name;
+    }
+}
+
+TEST_F(Sound, FolderPickSkipsDotsUntilAFileOpens) {
+    fake::folders["C:\\snd/*.*"] = {".", "..", "a.wav", "b.mp3"};
+    fake::openable = {"C:\\snd\\a.wav", "C:\\snd\\b.mp3"};
+    fake::cryptBytes = {0, 5, 3};   // ".", "..", then entry 3
+    char folder[sound::kPathBytes] = "C:\\snd";
+    EXPECT_EQ(4u, sound::pickRandomFile(folder, sound::kFolderPattern));
+    EXPECT_STREQ("C:\\snd\\b.mp3", folder);
+    std::vector<std::string> tries = {"C:\\snd\\.", "C:\\snd\\..", "C:\\snd\\b.mp3"};
+    EXPECT_EQ(tries, fake::openTries);
+    EXPECT_EQ(3, fake::listings);
+    EXPECT_EQ(fake::listsAllocated, fake::listsFreed);
+}
+
+TEST_F(Sound, FolderPickWithoutItsListChoosesNothing) {
+    fake::listAllocFails = true;
+    fake::folders["C:\\snd/*.*"] = {"a.wav"};
+    fake::openable = {"C:\\snd\\a.wav"};
+    char folder[sound::kPathBytes] = "C:\\snd";
+    EXPECT_EQ(0u, sound::pickRandomFile(folder, sound::kFolderPattern));
+    EXPECT_STREQ("C:\\snd", folder);
+    EXPECT_EQ(0, fake::listings);
+    EXPECT_EQ(0, fake::listsFreed);
+}
+
+TEST_F(Sound, FolderPickReadsAtMostTenThousandNames) {
+    std::vector<std::string> names;
+    for (int i = 0; i < 10005; ++i) names.push_back("f" + std::to_string(i));
+    fake::folders["D:\\big/*.*"] = names;
+    fake::openable = {"D:\\big\\f9999", "D:\\big\\f2"};
+    struct Row {
+        uint32_t bytes;
+        const char* chosen;
+    } rows[] = {{9999, "D:\\big\\f9999"}, {10002, "D:\\big\\f2"}};
+    for (const auto& row : rows) {
+        fake::cryptBytes = {row.bytes};
+        char folder[sound::kPathBytes] = "D:\\big";
+        EXPECT_EQ(10000u, sound::pickRandomFile(folder, sound::kFolderPattern));
+        EXPECT_STREQ(row.chosen, folder);
+    }
+}
+
+TEST_F(Sound, FolderPickRefusesAJoinedPathOver599Bytes) {
+    const std::string name = "abcdefghij.wav";   // 14 bytes
+    for (size_t folderLength : {584u, 585u}) {
+        fake::reset();
+        std::string folderText(folderLength, 'd');
+        fake::folders[folderText + "/*.*"] = {name};
+        std::string joined = folderText + "\\" + name;
+        fake::openable = {joined};
+        char folder[sound::kPathBytes];
+        std::strcpy(folder, folderText.c_str());
+        uint32_t found = sound::pickRandomFile(folder, sound::kFolderPattern);
+        if (joined.size() <= 599) {
+            EXPECT_EQ(1u, found);
+            EXPECT_EQ(joined, folder);
+        } else {
+            EXPECT_EQ(0u, found) << "folder length " << folderLength;
+            EXPECT_EQ(folderText, folder);
+            EXPECT_TRUE(fake::openTries.empty());
+        }
+    }
+}
+
+TEST_F(Sound, RandomPickOfZeroOrOneLeavesTheStateAlone) {
+    for (bool crypt : {true, false}) {
+        fake::cryptAvailable = crypt;
+        fake::cryptBytes = {77};
+        record.randomState = 12345;
+        EXPECT_EQ(1u, sound::randomPick(0));
+        EXPECT_EQ(1u, sound::randomPick(1));
+        EXPECT_EQ(12345u, record.randomState);
+        EXPECT_EQ(1u, fake::cryptBytes.size());
+    }
+}
+
+TEST_F(Sound, CryptographicPickKeepsItsResult) {
+    fake::cryptBytes = {17, 0xFFFFFFFFu};
+    EXPECT_EQ(3u, sound::randomPick(5));
+    EXPECT_EQ(3u, record.randomState);
+    EXPECT_EQ(0xFFFFFFFFu % 10000 + 1, sound::randomPick(10000));
+    EXPECT_EQ(0xFFFFFFFFu % 10000 + 1, record.randomState);
+}
+
+TEST_F(Sound, FallbackGenerator) {
+    fake::cryptAvailable = false;
+    struct Row {
+        uint32_t state, tick, n, result, stateAfter;
+    } rows[] = {
+        {300, 1000, 10, 10, 12464},     // v 30 comes down to 10
+        {0, 100, 3, 1, 10000},          // v 7 comes down to 1
+        {0, 0, 7, 7, 0},                // v 0 becomes n
+        {5, 256, 2, 2, 12},             // v 0 becomes n
+        {0, 255, 70000, 62691, 65025},  // the product wraps at 2^32
+    };
+    for (const auto& row : rows) {
+        record.randomState = row.state;
+        fake::now = row.tick;
+        EXPECT_EQ(row.result, sound::randomPick(row.n)) << "state " << row.state << " n " << row.n;
+        EXPECT_EQ(row.stateAfter, record.randomState) << "state " << row.state << " n " << row.n;
+    }
+}
+
+TEST_F(Sound, FallbackStaysInRangeForEveryN) {
+    fake::cryptAvailable = false;
+    record.randomState = 0;
+    for (uint32_t n = 1; n <= 10000; ++n) {
+        fake::now = n * 7919u;
+        uint32_t r = sound::randomPick(n);
+        ASSERT_GE(r, 1u) << "n " << n << " state " << record.randomState;
+        ASSERT_LE(r, n) << "n " << n << " state " << record.randomState;
+    }
+}
+
+TEST_F(Sound, EndingAMediaSound) {
+    sound::mediaLoaded = 4000;
+    sound::stopMedia();
+    EXPECT_EQ(1, fake::count("closeMedia"));
+    EXPECT_EQ(0u, sound::mediaLoaded.load());
+
+    struct Row {
+        uint32_t loaded, position;
+        bool closes;
+    } rows[] = {{4000, 4000, true}, {4000, 1200, false}, {0, 0, false}};
+    for (const auto& row : rows) {
+        fake::reset();
+        sound::mediaLoaded = row.loaded;
+        fake::mediaPosition = row.position;
+        sound::closeFinishedMedia();
+        EXPECT_EQ(row.closes ? 1 : 0, fake::count("closeMedia")) << "position " << row.position;
+        EXPECT_EQ(row.closes ? 0 : row.loaded, sound::mediaLoaded.load());
+    }
+}
+
+}  // namespace

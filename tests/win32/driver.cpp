@@ -1,0 +1,224 @@
+#include "driver.h"
+
+#include <cstdio>
+
+namespace driver {
+
+namespace {
+
+std::string exePath() {
+    const char* env = getenv("TIV_EXE");
+    return env && *env ? env : TIV_EXE_PATH;
+}
+
+std::string folderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
+struct Search {
+    DWORD pid;
+    const char* className;
+    const char* title;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect(HWND window, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != s->pid || !IsWindowVisible(window)) return TRUE;
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (lstrcmpiA(cls, s->className) != 0) return TRUE;
+    if (s->title && text(window) != s->title) return TRUE;
+    s->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::string freshFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    static unsigned counter;
+    char folder[MAX_PATH];
+    std::snprintf(folder, sizeof folder, "%stiv_%lu_%u\\", temp, GetCurrentProcessId(), ++counter);
+    CreateDirectoryA(folder, nullptr);
+    CopyFileA(exePath().c_str(), (std::string(folder) + "Tiv.exe").c_str(), FALSE);
+    CopyFileA((folderOf(exePath()) + "ReadMe.htm").c_str(), (std::string(folder) + "ReadMe.htm").c_str(), FALSE);
+    return folder;
+}
+
+void removeFolder(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((folder + data.cFileName).c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+Tiv::~Tiv() {
+    if (!process.hProcess) return;
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+}
+
+bool start(Tiv& tiv, const std::string& folder, const std::string& arguments) {
+    tiv.folder = folder;
+    std::string line = "\"" + folder + "Tiv.exe\"";
+    if (!arguments.empty()) line += " " + arguments;
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                          &tiv.process) != 0;
+}
+
+std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title) {
+    Search s{tiv.process.dwProcessId, className, title, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+}
+
+HWND waitWindow(const Tiv& tiv, const char* className, const char* title, DWORD timeoutMs) {
+    HWND found = nullptr;
+    waitFor(
+        [&] {
+            auto all = windowsOf(tiv, className, title);
+            found = all.empty() ? nullptr : all.front();
+            return found != nullptr || WaitForSingleObject(tiv.process.hProcess, 0) == WAIT_OBJECT_0;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND waitMain(const Tiv& tiv, DWORD timeoutMs) { return waitWindow(tiv, "DovOdiz", nullptr, timeoutMs); }
+HWND waitBox(const Tiv& tiv, DWORD timeoutMs) { return waitWindow(tiv, "#32770", "Tiv 1.4", timeoutMs); }
+
+bool waitExit(Tiv& tiv, DWORD timeoutMs) {
+    return WaitForSingleObject(tiv.process.hProcess, timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::string text(HWND window) {
+    char buffer[1024] = "";
+    int n = GetWindowTextA(window, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? n : 0);
+}
+
+std::string itemText(HWND parent, int id) {
+    char buffer[1024] = "";
+    int n = GetDlgItemTextA(parent, id, buffer, sizeof buffer);
+    return std::string(buffer, n > 0 ? n : 0);
+}
+
+uint32_t itemNumber(HWND parent, int id) { return GetDlgItemInt(parent, id, nullptr, FALSE); }
+
+SIZE windowSize(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE clientSize(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+void command(HWND main, int id) { PostMessageA(main, WM_COMMAND, id, 0); }
+
+void key(HWND target, UINT virtualKey) {
+    PostMessageA(target, WM_KEYDOWN, virtualKey, 1);
+    PostMessageA(target, WM_KEYUP, virtualKey, 0xC0000001);
+}
+
+bool answerBox(HWND box, int button) {
+    PostMessageA(box, WM_COMMAND, button, 0);
+    return waitFor([&] { return !IsWindow(box); }, 10000);
+}
+
+std::vector<unsigned char> readFile(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
+
+uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset) {
+    if (offset + 4 > bytes.size()) return 0xFFFFFFFF;
+    return bytes[offset] | bytes[offset + 1] << 8 | bytes[offset + 2] << 16 | uint32_t(bytes[offset + 3]) << 24;
+}
+
+void putDword(std::vector<unsigned char>& bytes, size_t offset, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+std::vector<unsigned char> defaultSettingsFile() {
+    static std::vector<unsigned char> cached;
+    if (!cached.empty()) return cached;
+    std::string folder = freshFolder();
+    {
+        Tiv tiv;
+        if (!start(tiv, folder)) return cached;
+        HWND box = waitBox(tiv);
+        if (!box || !answerBox(box, 2)) return cached;
+        box = waitBox(tiv);
+        if (!box || !answerBox(box, 1)) return cached;
+        HWND main = waitMain(tiv);
+        if (!main) return cached;
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        if (!waitExit(tiv)) return cached;
+    }
+    cached = readFile(folder + "dTiv.dat");
+    removeFolder(folder);
+    return cached;
+}
+
+std::string preparedFolder(const std::function<void(std::vector<unsigned char>&)>& edit) {
+    std::vector<unsigned char> bytes = defaultSettingsFile();
+    if (edit && bytes.size() == 10008) edit(bytes);
+    std::string folder = freshFolder();
+    writeFile(folder + "dTiv.dat", bytes);
+    return folder;
+}
+
+std::string hex(const std::string& bytes) {
+    std::string out;
+    char b[4];
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+        else {
+            std::snprintf(b, sizeof b, "\\x%02X", c);
+            out += b;
+        }
+    }
+    return out;
+}
+
+}  // namespace driver

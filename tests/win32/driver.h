@@ -1,0 +1,61 @@
+// Starts the real Tiv.exe in a fresh folder and drives it from outside, the
+// way a user would see it: windows, control texts, the settings file.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace driver {
+
+// A fresh folder under %TEMP% holding a copy of Tiv.exe (and ReadMe.htm).
+std::string freshFolder();
+void removeFolder(const std::string& folder);
+
+struct Tiv {
+    PROCESS_INFORMATION process{};
+    std::string folder;
+    Tiv() = default;
+    Tiv(const Tiv&) = delete;
+    Tiv& operator=(const Tiv&) = delete;
+    ~Tiv();   // kills the process if it still runs
+};
+
+// Starts folder\Tiv.exe with the given arguments (after the program path).
+bool start(Tiv& tiv, const std::string& folder, const std::string& arguments = "");
+// Waits for a visible top-level window of the process with this class (and
+// title, when given). Null after the timeout.
+HWND waitWindow(const Tiv& tiv, const char* className, const char* title, DWORD timeoutMs = 15000);
+HWND waitMain(const Tiv& tiv, DWORD timeoutMs = 15000);
+HWND waitBox(const Tiv& tiv, DWORD timeoutMs = 15000);   // the program's message box
+std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title);
+bool waitExit(Tiv& tiv, DWORD timeoutMs = 15000);
+bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs);
+
+std::string text(HWND window);
+std::string itemText(HWND parent, int id);
+uint32_t itemNumber(HWND parent, int id);
+SIZE windowSize(HWND window);
+SIZE clientSize(HWND window);
+
+void command(HWND main, int id);            // WM_COMMAND posted, as a button or key does
+void key(HWND target, UINT virtualKey);     // a WM_KEYDOWN into the main thread's queue
+// Answers the open message box with button 1 or 2 and waits until it closes.
+bool answerBox(HWND box, int button);
+
+std::vector<unsigned char> readFile(const std::string& path);
+void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
+uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset);
+void putDword(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
+
+// A settings file as a first run with "取消" leaves it, made once per test run.
+std::vector<unsigned char> defaultSettingsFile();
+// A fresh folder whose settings file is the default one changed by `edit`.
+std::string preparedFolder(const std::function<void(std::vector<unsigned char>&)>& edit = nullptr);
+
+// Printable bytes for failure messages (GBK shown as hex).
+std::string hex(const std::string& bytes);
+
+}  // namespace driver

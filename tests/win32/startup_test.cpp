@@ -1,0 +1,216 @@
+// Start-up, the first run's questions, the command line and the settings
+// file, on the real program.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver.h"
+
+using namespace driver;
+
+namespace {
+
+const char kFinishGbk[] = "\xD5\xE2\xB8\xF6" "Tiv \xD2\xD1\xCD\xEA\xB3\xC9";  // 这个Tiv 已完成
+
+bool hasMainWindow(const Tiv& tiv) { return !windowsOf(tiv, "DovOdiz", nullptr).empty(); }
+
+void closeAndWait(Tiv& tiv, HWND main) {
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitExit(tiv)) << "Tiv did not end after WM_CLOSE";
+}
+
+}  // namespace
+
+TEST(FirstRun, CancelShowsTheHintAndSavesDefaults) {
+    std::string folder = freshFolder();
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder));
+    HWND box = waitBox(tiv);
+    ASSERT_NE(box, nullptr) << "no question box";
+    EXPECT_FALSE(hasMainWindow(tiv)) << "the main window must wait for the answer";
+    EXPECT_EQ(itemText(box, 850), "感谢你试用Tiv.") << hex(itemText(box, 850));
+    EXPECT_EQ(itemText(box, 851), "");
+    EXPECT_EQ(itemText(box, 852), "   你想要将 Tiv 设置为简易模式吗?") << hex(itemText(box, 852));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, 1)));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, 2))) << "取消 must show for a question";
+    EXPECT_EQ(itemText(box, 2), "取消");
+    EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    ASSERT_TRUE(answerBox(box, 2));
+    HWND hint = waitBox(tiv);
+    ASSERT_NE(hint, nullptr) << "no hint box after 取消";
+    EXPECT_EQ(itemText(hint, 850), "设置高级选项或查看帮助文件");
+    EXPECT_EQ(itemText(hint, 851), "在主窗口右键点击或按下键盘上的'M'键");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(hint, 2)));
+    ASSERT_TRUE(answerBox(hint, 1));
+
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(text(main), "Tiv");
+    SIZE size = windowSize(main);
+    EXPECT_EQ(size.cx, 135);
+    EXPECT_EQ(size.cy, 120);
+    closeAndWait(tiv, main);
+
+    auto file = readFile(folder + "dTiv.dat");
+    ASSERT_EQ(file.size(), 10008u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
+    struct { size_t offset; uint32_t value; } dwords[] = {
+        {0, 1}, {636, 5}, {644, 1}, {1248, 1}, {1264, 1}, {1328, 65}, {2020, 2},
+        {2136, 0}, {2140, 300000}, {2156, 0x04FFFFFF}, {2168, 0x0400FFFF}, {2188, 6}, {7112, 1500}, {9528, 60},
+    };
+    for (const auto& d : dwords) EXPECT_EQ(dwordAt(file, 8 + d.offset), d.value) << "offset " << d.offset;
+    std::string finish(reinterpret_cast<const char*>(&file[8 + 4632]));
+    EXPECT_EQ(finish, kFinishGbk) << hex(finish);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[8 + 7128])), "Times New Roman");
+    EXPECT_NE(dwordAt(file, 8 + 1280), 0u) << "the window placement was not saved";
+    removeFolder(folder);
+}
+
+TEST(FirstRun, OkChoosesSimpleMode) {
+    std::string folder = freshFolder();
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder));
+    HWND box = waitBox(tiv);
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(answerBox(box, 1));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(windowsOf(tiv, "#32770", "Tiv 1.4").empty()) << "no hint after 确定";
+    closeAndWait(tiv, main);
+    auto file = readFile(folder + "dTiv.dat");
+    ASSERT_EQ(file.size(), 10008u);
+    EXPECT_EQ(dwordAt(file, 8 + 2188), 0u);  // interfaceLevel
+    EXPECT_EQ(dwordAt(file, 8 + 16), 0u);    // topmost
+    removeFolder(folder);
+}
+
+TEST(DataFolder, DefSetSendsTheSettingsToApplicationData) {
+    char appData[MAX_PATH] = "";
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE));
+    std::string target = std::string(appData) + "\\Velket\\Tiv\\";
+    DeleteFileA((target + "dTiv.dat").c_str());
+
+    std::string folder = preparedFolder();
+    DeleteFileA((folder + "dTiv.dat").c_str());
+    writeFile(folder + "DefSet.txt", {'x'});
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder));
+    HWND box = waitBox(tiv);  // nothing in application data yet: a first run
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(answerBox(box, 1));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    closeAndWait(tiv, main);
+    EXPECT_EQ(readFile(target + "dTiv.dat").size(), 10008u) << target;
+    EXPECT_TRUE(readFile(folder + "dTiv.dat").empty()) << "nothing is written beside the program";
+    DeleteFileA((target + "dTiv.dat").c_str());
+    removeFolder(folder);
+}
+
+TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) { f[4] = '2'; });
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(windowsOf(tiv, "#32770", "Tiv 1.4").empty());
+    closeAndWait(tiv, main);
+    auto file = readFile(folder + "dTiv.dat");
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
+    removeFolder(folder);
+}
+
+TEST(SettingsFile, EndSessionSavesAndEnds) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 1328, 99); });
+    DeleteFileA((folder + "dTiv.dat.keep").c_str());
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder, "/m=7"));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    DeleteFileA((folder + "dTiv.dat").c_str());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
+    EXPECT_EQ(answer, 1u) << "logging off must be allowed to go on";
+    ASSERT_TRUE(waitExit(tiv));
+    auto file = readFile(folder + "dTiv.dat");
+    ASSERT_EQ(file.size(), 10008u);
+    EXPECT_EQ(dwordAt(file, 8 + 1328), 99u);
+    EXPECT_EQ(dwordAt(file, 8 + 636), 7u);  // the time fields are saved as shown
+    removeFolder(folder);
+}
+
+TEST(CommandLine, OptionsFillTheTimeFields) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 2024, 3); });
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder, "/m=90 /S=10 /s=4"));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(waitFor([&] { return itemNumber(main, 1002) == 90; }, 5000)) << itemText(main, 1002);
+    EXPECT_EQ(itemNumber(main, 1001), 0u);
+    EXPECT_EQ(itemNumber(main, 1003), 4u);
+    EXPECT_EQ(itemText(main, 1005), "3");
+    EXPECT_EQ(itemText(main, 1000), "开始");
+    closeAndWait(tiv, main);
+    removeFolder(folder);
+}
+
+TEST(CommandLine, StartFlagAndFinishTextThatIsNotSaved) {
+    std::string folder = preparedFolder();
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder, "\"/a=Tea is ready\" -G"));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(waitFor([&] { return itemText(main, 1000) == "停止"; }, 5000)) << "the start flag did not start slot 0";
+    closeAndWait(tiv, main);
+    auto file = readFile(folder + "dTiv.dat");
+    ASSERT_EQ(file.size(), 10008u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&file[8 + 4632])), kFinishGbk);
+    removeFolder(folder);
+}
+
+TEST(Placement, RestoredAndKeptOnScreen) {
+    std::string folder = preparedFolder();
+    {
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder));
+        HWND main = waitMain(tiv);
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, nullptr, 200, 150, 300, 220, SWP_NOZORDER);
+        waitFor([&] { return windowSize(main).cx == 300; }, 3000);
+        closeAndWait(tiv, main);
+    }
+    {
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder));
+        HWND main = waitMain(tiv);
+        ASSERT_NE(main, nullptr);
+        RECT r{};
+        GetWindowRect(main, &r);
+        EXPECT_EQ(r.left, 200);
+        EXPECT_EQ(r.top, 150);
+        EXPECT_EQ(r.right - r.left, 300);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, 1005))) << "300 pixels show the days field";
+        closeAndWait(tiv, main);
+    }
+    // A placement on a monitor that is gone opens where the system puts a new window.
+    auto file = readFile(folder + "dTiv.dat");
+    for (size_t i : {7, 8, 9, 10}) putDword(file, 8 + 1280 + 4 * i, 20000 + static_cast<uint32_t>(i % 2) * 300);
+    writeFile(folder + "dTiv.dat", file);
+    {
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder));
+        HWND main = waitMain(tiv);
+        ASSERT_NE(main, nullptr);
+        RECT r{};
+        GetWindowRect(main, &r);
+        EXPECT_LT(r.left, GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_LT(r.top, GetSystemMetrics(SM_CYSCREEN));
+        EXPECT_EQ(r.right - r.left, 135);
+        closeAndWait(tiv, main);
+    }
+    removeFolder(folder);
+}

@@ -1,0 +1,231 @@
+# Shared set-up for tools/build, tools/run, tools/test, the ctest Wine emulator and e2e scripts.
+# Source it from bash:  . "$(dirname "$0")/../tools/env.sh"
+# Functions (all idempotent):
+#   tiv_ensure_packages  install what a fresh Debian 12 lacks (root), or say the apt command
+#   tiv_build            configure and build build/native and build/win32
+#   tiv_session_start    Xvfb if there is no DISPLAY, Wine prefix, persistent wineserver
+#   tiv_session_stop     stop only what tiv_session_start started
+#   tiv_wine ARGS...     run wine in Tiv's environment (locale 936, private prefix and HOME);
+#                        tools/wine is the same as a program
+
+TIV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TIV_BUILD=$TIV_ROOT/build
+TIV_NATIVE_DIR=$TIV_BUILD/native
+TIV_WIN32_DIR=$TIV_BUILD/win32
+TIV_EXE_UNIX=$TIV_WIN32_DIR/Tiv.exe
+TIV_LOCALE_DIR=$TIV_BUILD/locale
+TIV_WINE_HOME=$TIV_BUILD/home
+TIV_LOG_DIR=$TIV_BUILD/logs
+
+export WINEPREFIX=$TIV_BUILD/wineprefix
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No sound drivers (none exist here), no Mono/Gecko install prompts, no menu entries in $HOME.
+export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d;mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Windows view of a unix path: drive Z: is the unix root.
+tiv_winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }
+export TIV_EXE TIV_SRC
+TIV_EXE=$(tiv_winpath "$TIV_EXE_UNIX")
+TIV_SRC=$(tiv_winpath "$TIV_ROOT")
+
+tiv_say() { printf 'tiv: %s\n' "$*" >&2; }
+
+TIV_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix
+  binutils-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine
+  imagemagick cmake googletest locales g++ make)
+
+tiv_missing_packages() {
+  local have p
+  have=$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${TIV_PACKAGES[@]}" 2>/dev/null |
+    awk '$2 == "installed" { print $1 }')
+  for p in "${TIV_PACKAGES[@]}"; do
+    # dpkg-query names native packages without their architecture
+    grep -qx -e "$p" -e "${p%:*}" <<<"$have" || printf '%s ' "$p"
+  done
+}
+
+tiv_ensure_packages() {
+  local missing
+  missing=$(tiv_missing_packages)
+  [ -z "$missing" ] && return 0
+  if [ "$(id -u)" != 0 ]; then
+    tiv_say "missing packages: $missing"
+    printf '%s\n' "sudo sh -c 'dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends $missing'" >&2
+    exit 1
+  fi
+  tiv_say "installing: $missing"
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  apt-get update -q || return 1
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
+}
+
+tiv_build() {
+  local jobs
+  jobs=$(nproc)
+  if [ ! -f "$TIV_NATIVE_DIR/CMakeCache.txt" ]; then
+    cmake -S "$TIV_ROOT" -B "$TIV_NATIVE_DIR" -DCMAKE_BUILD_TYPE=Debug || return 1
+  fi
+  cmake --build "$TIV_NATIVE_DIR" -j"$jobs" || return 1
+  if [ ! -f "$TIV_WIN32_DIR/CMakeCache.txt" ]; then
+    cmake -S "$TIV_ROOT" -B "$TIV_WIN32_DIR" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$TIV_ROOT/cmake/mingw-i686.cmake" || return 1
+  fi
+  cmake --build "$TIV_WIN32_DIR" -j"$jobs"
+}
+
+# zh_CN.UTF-8 is rarely generated; without it Wine picks code page 1252.
+tiv_ensure_locale() {
+  [ -f "$TIV_LOCALE_DIR/zh_CN.UTF-8/LC_CTYPE" ] && return 0
+  mkdir -p "$TIV_LOCALE_DIR"
+  localedef -i zh_CN -f UTF-8 "$TIV_LOCALE_DIR/zh_CN.UTF-8" 2>/dev/null
+  [ -f "$TIV_LOCALE_DIR/zh_CN.UTF-8/LC_CTYPE" ] || { tiv_say "localedef zh_CN.UTF-8 failed"; return 1; }
+}
+
+# Wine gets a HOME of its own: its shell folders link into HOME, and tests must not write there.
+TIV_WINE_ENV=(HOME="$TIV_WINE_HOME" XDG_CONFIG_HOME="$TIV_WINE_HOME/.config"
+  XDG_DATA_HOME="$TIV_WINE_HOME/.local/share" XDG_CACHE_HOME="$TIV_WINE_HOME/.cache"
+  LOCPATH="$TIV_LOCALE_DIR" LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8)
+tiv_wine() { mkdir -p "$TIV_WINE_HOME"; env "${TIV_WINE_ENV[@]}" wine "$@"; }
+tiv_wineserver() { env "${TIV_WINE_ENV[@]}" wineserver "$@"; }
+
+# Wine reads .reg files without a BOM in the ANSI code page, so write UTF-16 with a BOM.
+tiv_hex() { od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g'; }  # stdin as regedit hex
+tiv_utf16() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16LE; }
+
+# LOGFONTW: height -12 (9 pt at 96 dpi), weight 400, GB2312_CHARSET, face 宋体 padded to 32 WCHARs.
+tiv_logfont_hex() {
+  { printf '\xf4\xff\xff\xff\0\0\0\0\0\0\0\0\0\0\0\0\x90\x01\0\0\0\0\0\x86\0\0\0\0'
+    tiv_utf16 '宋体'
+    head -c $((64 - 4)) /dev/zero
+  } | tiv_hex
+}
+
+tiv_write_registry() {
+  local link lf f
+  link="hex(7):$({ tiv_utf16 'wqy-zenhei.ttc,WenQuanYi Zen Hei Sharp'; head -c 4 /dev/zero; } | tiv_hex)"
+  lf=$(tiv_logfont_hex)
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+    for f in 宋体 SimSun 新宋体 NSimSun; do printf '"%s"="WenQuanYi Zen Hei Sharp"\r\n' "$f"; done
+    printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    for f in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+      printf '"%s"=%s\r\n' "$f" "$link"
+    done
+    printf '\r\n[HKEY_CURRENT_USER\\Control Panel\\Desktop\\WindowMetrics]\r\n'
+    for f in CaptionFont SmCaptionFont MenuFont StatusFont MessageFont IconFont; do
+      printf '"%s"=hex:%s\r\n' "$f" "$lf"
+    done
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
+    printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
+  } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$1"
+}
+
+tiv_ensure_prefix() {
+  local stamp=$WINEPREFIX/.tiv-prefix-v2 reg=$TIV_BUILD/tiv-prefix.reg
+  [ -f "$stamp" ] && return 0
+  tiv_ensure_locale || return 1
+  mkdir -p "$TIV_LOG_DIR"
+  timeout 30 env "${TIV_WINE_ENV[@]}" wineserver -k </dev/null >/dev/null 2>&1  # a half-made prefix's
+  rm -rf "$WINEPREFIX"
+  tiv_say "creating the Wine prefix $WINEPREFIX"
+  # Output goes to a file, never a pipe: Wine's helper processes keep it open.
+  if ! timeout 300 "$TIV_ROOT/tools/wine" wineboot -i </dev/null >"$TIV_LOG_DIR/wineboot.log" 2>&1; then
+    tiv_say "wineboot failed; see $TIV_LOG_DIR/wineboot.log"; return 1
+  fi
+  # Debian's wineboot leaves C:\windows\Fonts empty; without Marlett, caption buttons show letters.
+  cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || { tiv_say "no Wine fonts (fonts-wine)"; return 1; }
+  tiv_write_registry "$reg"
+  timeout 120 "$TIV_ROOT/tools/wine" regedit /S "$(tiv_winpath "$reg")" </dev/null >>"$TIV_LOG_DIR/wineboot.log" 2>&1 || { tiv_say "regedit failed"; return 1; }
+  # Let the registry reach disk before anything else uses the prefix.
+  timeout 60 env "${TIV_WINE_ENV[@]}" wineserver -w </dev/null >/dev/null 2>&1
+  touch "$stamp"
+}
+
+tiv_start_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  mkdir -p "$TIV_LOG_DIR"
+  local fdfile=$TIV_LOG_DIR/xvfb.display i
+  : >"$fdfile"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$TIV_LOG_DIR/xvfb.log" 2>&1 &
+  TIV_XVFB_PID=$!
+  for ((i = 0; i < 100; i++)); do
+    [ -s "$fdfile" ] && break
+    kill -0 "$TIV_XVFB_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -s "$fdfile" ]; then
+    tiv_say "Xvfb did not start; see $TIV_LOG_DIR/xvfb.log"
+    kill "$TIV_XVFB_PID" 2>/dev/null; TIV_XVFB_PID=
+    return 1
+  fi
+  DISPLAY=":$(tr -dc 0-9 <"$fdfile")"
+  export DISPLAY
+  tiv_say "no DISPLAY: started Xvfb on $DISPLAY (pid $TIV_XVFB_PID)"
+}
+
+# Start the persistent wineserver and one warm-up process with all output redirected and outside
+# any pipe, so later Wine processes never hand their stdout to long-lived helper processes.
+# TIV_WINESERVER_OURS says whether this shell started it (wineserver exits 2 if one is running).
+tiv_start_wineserver() {
+  tiv_wineserver -p </dev/null >/dev/null 2>&1 && TIV_WINESERVER_OURS=1
+  timeout 120 "$TIV_ROOT/tools/wine" cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+# One session per prefix: tests find windows by name and would see another run's Tiv. A lock
+# directory holding the owner's pid (not flock: Wine's daemons would inherit the descriptor).
+tiv_lock_session() {
+  local lock=$TIV_BUILD/session.lock owner i
+  mkdir -p "$TIV_BUILD"
+  for ((i = 0; ; i++)); do
+    if mkdir "$lock" 2>/dev/null; then
+      echo $$ >"$lock/pid"
+      TIV_LOCKED=1
+      return 0
+    fi
+    [ -d "$lock" ] || { rm -f "$lock"; continue; }
+    owner=$(cat "$lock/pid" 2>/dev/null)
+    # An owner that died without cleaning up, or one that never got to write its pid.
+    if { [ -n "$owner" ] && ! kill -0 "$owner" 2>/dev/null; } ||
+      { [ -z "$owner" ] && [ -n "$(find "$lock" -maxdepth 0 -mmin +1)" ]; }; then
+      rm -rf "$lock"
+      continue
+    fi
+    [ "$i" = 0 ] && tiv_say "waiting for another tools/run or tools/test (pid ${owner:-?}) on $WINEPREFIX"
+    [ "$i" -ge 2400 ] && { tiv_say "gave up waiting after 20 min"; return 1; }
+    sleep 0.5
+  done
+}
+
+tiv_session_start() {
+  if [ -n "${TIV_SESSION:-}" ]; then return 0; fi
+  tiv_lock_session || return 1
+  tiv_start_display || return 1
+  tiv_ensure_prefix || return 1
+  tiv_start_wineserver
+  TIV_SESSION_OWNER=1
+  export TIV_SESSION=1
+}
+
+tiv_session_stop() {
+  if [ -n "${TIV_SESSION_OWNER:-}" ]; then
+    if [ -n "${TIV_WINESERVER_OURS:-}" ]; then
+      timeout 30 env "${TIV_WINE_ENV[@]}" wineserver -k </dev/null >/dev/null 2>&1
+    fi
+    TIV_SESSION_OWNER='' TIV_WINESERVER_OURS=
+    unset TIV_SESSION
+  fi
+  if [ -n "${TIV_LOCKED:-}" ]; then
+    rm -rf "$TIV_BUILD/session.lock"
+    TIV_LOCKED=
+  fi
+  if [ -n "${TIV_XVFB_PID:-}" ]; then
+    kill "$TIV_XVFB_PID" 2>/dev/null
+    wait "$TIV_XVFB_PID" 2>/dev/null
+    TIV_XVFB_PID=
+    unset DISPLAY
+  fi
+  return 0
+}
