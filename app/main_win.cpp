@@ -67,6 +67,8 @@ bool decideLayered() {
 static bool registerClass() {
     smallIcon = static_cast<HICON>(
         LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, 16, 16, 0));
+    WNDCLASSA existing;
+    if (GetClassInfoA(instance, kClassName, &existing)) return true;  // a second window in tests
     WNDCLASSA wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_BYTEALIGNWINDOW;
     wc.lpfnWndProc = mainWindowProc;
@@ -98,11 +100,45 @@ static bool handleKey(const MSG& msg) {
     }
 }
 
+bool openMainWindow() {
+    layeredSupported = decideLayered();
+    if (!registerClass()) return false;
+    HWND window = CreateWindowExA(0, kClassName, kTitle,
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
+                                      WS_MAXIMIZEBOX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, kDefaultWidth, kDefaultHeight, nullptr, nullptr,
+                                  instance, nullptr);
+    if (!window) return false;
+    if (settings::record.transparent && layeredSupported) makeLayered(settings::record.alpha);
+    ShowWindow(window, SW_SHOWNORMAL);
+    applyOnTop(settings::record.topmost);
+    return true;
+}
+
+bool startUp(HINSTANCE module, const char* commandLine) {
+    instance = module;
+    mainThreadId = GetCurrentThreadId();
+    prepareFolders();
+    settings::load();
+    InitCommonControls();
+    if (!openMainWindow()) return false;
+    settings::Record& r = settings::record;
+    r.hours = r.minutes = r.seconds = 0;
+    readOptions(commandLine);
+    if (r.hours || r.minutes || r.seconds) writeTimeFields();
+    rebuildSystemMenu();
+    return true;
+}
+
+bool preTranslate(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && handleKey(msg)) return true;
+    return IsDialogMessageA(mainWindow, &msg) != 0;
+}
+
 int runMessageLoop() {
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_KEYDOWN && handleKey(msg)) continue;
-        if (IsDialogMessageA(mainWindow, &msg)) continue;
+        if (preTranslate(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
@@ -113,29 +149,3 @@ int runMessageLoop() {
 
 }  // namespace app
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    using namespace app;
-    app::instance = instance;
-    mainThreadId = GetCurrentThreadId();
-    prepareFolders();
-    settings::load();
-    InitCommonControls();
-    layeredSupported = decideLayered();
-    if (!registerClass()) return 1;
-    HWND window = CreateWindowExA(0, kClassName, kTitle,
-                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
-                                      WS_MAXIMIZEBOX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, kDefaultWidth, kDefaultHeight,
-                                  nullptr, nullptr, instance, nullptr);
-    if (!window) return 1;
-    if (settings::record.transparent && layeredSupported) makeLayered(settings::record.alpha);
-    ShowWindow(window, SW_SHOWNORMAL);
-    applyOnTop(settings::record.topmost);
-    settings::Record& r = settings::record;
-    r.hours = r.minutes = r.seconds = 0;
-    readOptions(GetCommandLineA());
-    if (r.hours || r.minutes || r.seconds) writeTimeFields();
-    rebuildSystemMenu();
-    int code = runMessageLoop();
-    ExitProcess(static_cast<UINT>(code));
-}

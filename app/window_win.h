@@ -18,10 +18,15 @@ extern HWND tooltip;
 extern HICON smallIcon;
 
 // Start-up pieces.
+bool startUp(HINSTANCE module, const char* commandLine);
+bool openMainWindow();   // class, window, transparency, show, on-top
 void prepareFolders();
 bool decideLayered();
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int runMessageLoop();
+// The loop's own handling of a message (shortcut keys, Tab between
+// controls); false when it still needs dispatching.
+bool preTranslate(MSG& msg);
 
 // Main window (mainwnd_win.cpp).
 void writeTimeFields();

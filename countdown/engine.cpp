@@ -97,6 +97,8 @@ static void complete(uint32_t slot, uint32_t& code) {
     } else {
         text::formatDecimal(0, slotText[slot]);
     }
+    // The text often reads 0 already; repaint anyway so the first flash shows now.
+    displayDirty = 1;
     runState[slot] = code;
     startAlarmSequence(slot);
 }

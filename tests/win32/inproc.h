@@ -1,0 +1,27 @@
+// Opens the real main window inside the test process, so a test can read the
+// program's state directly while Windows (Wine) drives the window.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace inproc {
+
+// Full defaults (no questions), data folder a fresh temporary folder, and
+// the main window created and shown. `edit` may change the settings first.
+HWND open(const std::function<void()>& edit = nullptr);
+// Closes the window as the user would (WM_CLOSE), then destroys it and
+// resets the program's state for the next test.
+void close();
+
+// Runs the message loop (keys included) for a while, or until `done`.
+void pump(DWORD ms);
+bool pumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+std::string dataFolder();
+// The client area as the screen shows it (PrintWindow is not used: Wine
+// renders it without the back buffer).
+COLORREF pixel(HWND window, int x, int y);
+
+}  // namespace inproc
