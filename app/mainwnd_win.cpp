@@ -154,7 +154,11 @@ void writeTimeFields() {
 
 void refreshStartStopCaption() {
     bool idle = countdown::runState[slotIndex(shownTimer)] == countdown::kIdle;
-    SetDlgItemTextA(mainWindow, IDC_STARTSTOP, idle ? "开始" : "停止");
+    const char* caption = idle ? "开始" : "停止";
+    // Called on every tick: an unchanged caption would still repaint the button.
+    char current[16] = "";
+    GetDlgItemTextA(mainWindow, IDC_STARTSTOP, current, sizeof current);
+    if (lstrcmpA(current, caption) != 0) SetDlgItemTextA(mainWindow, IDC_STARTSTOP, caption);
 }
 
 void layOutWindow() {

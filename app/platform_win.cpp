@@ -3,6 +3,7 @@
 // and waits, so the worker's steps keep their order.
 #include <windows.h>
 
+#include "app/layout.h"
 #include "app/platform.h"
 #include "app/window_win.h"
 #include "countdown/alarm.h"
@@ -62,7 +63,16 @@ void killWindowTimer(uint32_t id) {
 }
 
 void invalidate(bool erase) {
-    if (app::mainWindow) InvalidateRect(app::mainWindow, nullptr, erase ? TRUE : FALSE);
+    if (!app::mainWindow) return;
+    if (erase) {
+        InvalidateRect(app::mainWindow, nullptr, TRUE);
+        return;
+    }
+    // Only the display changes on a tick. Invalidating the whole client area
+    // would repaint the buttons too (the window does not clip its children),
+    // and each button erases its parent behind it: visible flicker.
+    RECT display{0, app::displayTop, app::displayWidth, app::displayTop + app::displayHeight};
+    InvalidateRect(app::mainWindow, &display, FALSE);
 }
 
 void setTitle(const char* text) {

@@ -32,7 +32,7 @@ TIV_SRC=$(tiv_winpath "$TIV_ROOT")
 tiv_say() { printf 'tiv: %s\n' "$*" >&2; }
 
 TIV_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix
-  binutils-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine
+  binutils-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine fonts-liberation
   imagemagick cmake googletest locales g++ make)
 
 tiv_missing_packages() {
@@ -110,6 +110,8 @@ tiv_write_registry() {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
     for f in 宋体 SimSun 新宋体 NSimSun; do printf '"%s"="WenQuanYi Zen Hei Sharp"\r\n' "$f"; done
+    # The default display font; without a stand-in Wine falls back to a sans face.
+    printf '"Times New Roman"="Liberation Serif"\r\n'
     printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
     for f in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
       printf '"%s"=%s\r\n' "$f" "$link"
@@ -124,7 +126,7 @@ tiv_write_registry() {
 }
 
 tiv_ensure_prefix() {
-  local stamp=$WINEPREFIX/.tiv-prefix-v2 reg=$TIV_BUILD/tiv-prefix.reg
+  local stamp=$WINEPREFIX/.tiv-prefix-v3 reg=$TIV_BUILD/tiv-prefix.reg
   [ -f "$stamp" ] && return 0
   tiv_ensure_locale || return 1
   mkdir -p "$TIV_LOG_DIR"

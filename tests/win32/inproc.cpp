@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -115,6 +116,57 @@ COLORREF pixel(HWND window, int x, int y) {
     COLORREF c = GetPixel(screen, p.x, p.y);
     ReleaseDC(nullptr, screen);
     return c;
+}
+
+COLORREF Shot::at(int x, int y) const {
+    int width = area.right - area.left;
+    return pixels[static_cast<size_t>((y - area.top) * width + (x - area.left))];
+}
+
+int Shot::count(const RECT& r, COLORREF c) const {
+    int n = 0;
+    for (int y = std::max(r.top, area.top); y < std::min(r.bottom, area.bottom); ++y)
+        for (int x = std::max(r.left, area.left); x < std::min(r.right, area.right); ++x) n += at(x, y) == c;
+    return n;
+}
+
+Shot shoot(HWND window, const RECT& area) {
+    Shot shot;
+    shot.area = area;
+    int w = area.right - area.left, h = area.bottom - area.top;
+    if (w <= 0 || h <= 0) return shot;
+    POINT origin{area.left, area.top};
+    ClientToScreen(window, &origin);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const DWORD* p = static_cast<const DWORD*>(bits);
+    shot.pixels.reserve(static_cast<size_t>(w) * h);
+    // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    for (int i = 0; i < w * h; ++i) shot.pixels.push_back(RGB(p[i] >> 16 & 0xFF, p[i] >> 8 & 0xFF, p[i] & 0xFF));
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+void putOnTop(HWND window, int x, int y, int width, int height) {
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    pump(300);
 }
 
 }  // namespace inproc

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace inproc {
 
@@ -23,5 +24,18 @@ std::string dataFolder();
 // The client area as the screen shows it (PrintWindow is not used: Wine
 // renders it without the back buffer).
 COLORREF pixel(HWND window, int x, int y);
+
+// A client rectangle as the screen shows it, read in one go.
+struct Shot {
+    RECT area{};   // client coordinates
+    std::vector<COLORREF> pixels;
+    COLORREF at(int x, int y) const;   // client coordinates inside `area`
+    // Pixels of colour `c` inside `r` (client coordinates, clipped to `area`).
+    int count(const RECT& r, COLORREF c) const;
+};
+Shot shoot(HWND window, const RECT& area);
+// Places the window on top of everything, unobscured, at a known place and
+// size, with the mouse pointer out of the way (no tooltips over it).
+void putOnTop(HWND window, int x, int y, int width, int height);
 
 }  // namespace inproc
