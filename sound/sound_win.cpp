@@ -47,6 +47,8 @@ void playOnMain(uint32_t arg) {
     HWND parent = static_cast<HWND>(platform::mainWindowHandle());
     sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, request->path);
     if (!sound::mediaWindow) return;
+    // Wine adds WS_VISIBLE to a child media window: a bordered strip over the buttons.
+    ShowWindow(sound::mediaWindow, SW_HIDE);
     request->end = static_cast<uint32_t>(MCIWndGetEnd(sound::mediaWindow));
     MCIWndPlay(sound::mediaWindow);
 }

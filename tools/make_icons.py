@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draw the program icons (a stopwatch with a red wedge of time left) and
-write resources/tiv500.ico (16x16) and resources/tiv501.ico (32x32 + 16x16).
+write resources/tiv500.ico (16x16 + 32x32) and resources/tiv501.ico (32x32 + 16x16).
 
 Standard library only.  Shapes are sampled on a sub-pixel grid so that the
 edges come out anti-aliased; each image is stored as a 32-bit BGRA DIB with
@@ -171,7 +171,7 @@ def main():
     img16 = render(16)
     img32 = render(32)
     with open(os.path.join(outdir, 'tiv500.ico'), 'wb') as f:
-        f.write(ico([img16]))
+        f.write(ico([img16, img32]))
     with open(os.path.join(outdir, 'tiv501.ico'), 'wb') as f:
         f.write(ico([img32, img16]))
 

@@ -1,0 +1,209 @@
+// The program's message box, opened in this process from a worker thread the
+// way the alarm opens it, and driven with the keys a user presses.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "app/platform.h"
+#include "countdown/engine.h"
+#include "dialogs/msgbox.h"
+#include "driver.h"
+#include "inproc.h"
+
+namespace {
+
+struct BoxRun {
+    std::atomic<int> result{-1};
+    std::atomic<int> done{0};
+    const char* lines[4] = {};
+    uint32_t style = 0, autoClose = 0, topmost = 1;
+};
+
+DWORD WINAPI showFromWorker(LPVOID p) {
+    auto* run = static_cast<BoxRun*>(p);
+    platform::acquireMessageBox();
+    dialogs::messageStyle = run->style;
+    for (int i = 0; i < 4; ++i) dialogs::messageLines[i] = run->lines[i];
+    dialogs::messageAutoCloseSeconds = run->autoClose;
+    dialogs::messageTopmost = run->topmost;
+    run->result = static_cast<int>(platform::showMessageBox(true));
+    run->done = 1;
+    return 0;
+}
+
+HANDLE startBox(BoxRun& run) { return CreateThread(nullptr, 0, showFromWorker, &run, 0, nullptr); }
+
+BOOL CALLBACK collectBox(HWND w, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[32] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0 &&
+        driver::text(w) == "Tiv 1.4")
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> openBoxes() {
+    std::vector<HWND> boxes;
+    EnumWindows(collectBox, reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+}
+
+// Closes the first box after a while, then the second one when it shows.
+struct Closer {
+    HWND first;
+    std::atomic<int> secondSeen{0};
+};
+
+DWORD WINAPI closeBothBoxes(LPVOID p) {
+    auto* c = static_cast<Closer*>(p);
+    Sleep(2500);
+    PostMessageA(c->first, WM_COMMAND, IDOK, 0);
+    for (int i = 0; i < 250; ++i, Sleep(20)) {
+        for (HWND w : openBoxes()) {
+            if (w == c->first) continue;
+            c->secondSeen = driver::itemText(w, 850) == "second" ? 1 : 2;
+            PostMessageA(w, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+    }
+    return 0;
+}
+
+HWND waitBox() {
+    HWND box = nullptr;
+    inproc::pumpUntil([&] {
+        auto boxes = openBoxes();
+        box = boxes.empty() ? nullptr : boxes.front();
+        return box != nullptr;
+    }, 5000);
+    return box;
+}
+
+// A key as the user types it: to the control that has the box's focus.
+void pressKey(HWND box, UINT key) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+    HWND target = info.hwndFocus ? info.hwndFocus : box;
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+bool requestIsAtDefaults() {
+    return dialogs::messageStyle == 0 && dialogs::messageAutoCloseSeconds == 0 && dialogs::messageTopmost == 1 &&
+           !dialogs::messageLines[0] && !dialogs::messageLines[1] && !dialogs::messageLines[2] &&
+           !dialogs::messageLines[3];
+}
+
+class Prompt : public ::testing::Test {
+protected:
+    HWND main = nullptr;
+    void SetUp() override { main = inproc::open(); }
+    void TearDown() override { inproc::close(); }
+    void finish(BoxRun& run, HANDLE thread) {
+        EXPECT_TRUE(inproc::pumpUntil([&] { return run.done == 1; }, 5000)) << "the box did not close";
+        WaitForSingleObject(thread, 5000);
+        CloseHandle(thread);
+    }
+};
+
+}  // namespace
+
+TEST_F(Prompt, DefaultsShowEmptyLinesAndOkOnlyEscapeAnswersTwo) {
+    BoxRun run;
+    HANDLE thread = startBox(run);
+    HWND box = waitBox();
+    ASSERT_NE(box, nullptr);
+    for (int id = 850; id <= 853; ++id) EXPECT_EQ(driver::itemText(box, id), "") << id;
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(box, 1)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(box, 2)));
+    EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), main);
+    inproc::pump(200);  // the focus moves to 确定 after 100 ms
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info);
+    EXPECT_EQ(info.hwndFocus, GetDlgItem(box, 1));
+    pressKey(box, VK_ESCAPE);
+    finish(run, thread);
+    EXPECT_EQ(run.result, 2);
+    EXPECT_TRUE(requestIsAtDefaults());
+}
+
+TEST_F(Prompt, QuestionShowsCancelBesideOkAndEnterAnswersOne) {
+    BoxRun run;
+    run.style = 1;
+    run.lines[0] = "第一行";
+    run.lines[2] = "你真的确认你想这么做吗?";
+    HANDLE thread = startBox(run);
+    HWND box = waitBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(driver::itemText(box, 850), "第一行");
+    EXPECT_EQ(driver::itemText(box, 852), "你真的确认你想这么做吗?");
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(box, 2)));
+    RECT ok{}, cancel{};
+    GetWindowRect(GetDlgItem(box, 1), &ok);
+    GetWindowRect(GetDlgItem(box, 2), &cancel);
+    EXPECT_GT(cancel.left, ok.right) << "取消 stands right of 确定";
+    inproc::pump(200);
+    pressKey(box, VK_RETURN);
+    finish(run, thread);
+    EXPECT_EQ(run.result, 1);
+}
+
+TEST_F(Prompt, ClosesItselfAfterThreeSecondsWhenAsked) {
+    BoxRun run;
+    run.autoClose = 3;
+    run.topmost = 0;
+    run.lines[1] = "这个Tiv 已完成";
+    DWORD start = GetTickCount();
+    HANDLE thread = startBox(run);
+    HWND box = waitBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) << "topmost was turned off";
+    EXPECT_TRUE(inproc::pumpUntil([&] { return run.done == 1; }, 6000));
+    DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 2900u);
+    EXPECT_LE(took, 3800u);
+    EXPECT_EQ(run.result, 1);
+    EXPECT_TRUE(requestIsAtDefaults()) << "the next box must open with the defaults";
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
+
+// A second box waits for the first: its request is not written while the
+// first shows, and the waiting main thread keeps running the timers.
+TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
+    BoxRun first;
+    first.lines[1] = "first";
+    HANDLE thread = startBox(first);
+    HWND box = waitBox();
+    ASSERT_NE(box, nullptr);
+
+    countdown::startStop();  // a count that must go on ticking meanwhile
+    std::string before = countdown::slotText[0];
+
+    Closer closer{box};
+    HANDLE closerThread = CreateThread(nullptr, 0, closeBothBoxes, &closer, 0, nullptr);
+
+    DWORD start = GetTickCount();
+    platform::acquireMessageBox();  // on the main thread: pumps while it waits
+    DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 2000u) << "the second box did not wait for the first";
+    EXPECT_EQ(first.done, 1);
+    EXPECT_EQ(first.result, 1);
+    EXPECT_NE(std::string(countdown::slotText[0]), before) << "the main thread stopped while waiting";
+    dialogs::messageLines[0] = "second";
+    EXPECT_EQ(platform::showMessageBox(true), 1u);
+    EXPECT_EQ(closer.secondSeen, 1) << "the second box did not show its own line";
+    WaitForSingleObject(closerThread, 5000);
+    CloseHandle(closerThread);
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+}
