@@ -4,48 +4,9 @@
 # A first run writes the settings file: defaults, the fields set to 2 s with /s=2 and the key R,
 # saved by Alt+F4; the script then gives the window a larger placement.
 # Leaves alarm_flash_{inverted,normal,after}.png in build/e2e-shots/.
-set -u
-. "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-dir=""
-pid=""
-stop_tiv() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null
-    timeout 10 tail --pid="$pid" -f /dev/null
-    kill -9 "$pid" 2>/dev/null
-  fi
-  pid=""
-}
-cleanup() {
-  stop_tiv
-  [ -n "$dir" ] && rm -rf "$dir"
-  tiv_session_stop
-}
-trap cleanup EXIT
-
-[ -f "$TIV_EXE_UNIX" ] || fail "no $TIV_EXE_UNIX; run tools/build"
-tiv_session_start || fail "could not start Xvfb or Wine"
-
-dir=$(mktemp -d "$TIV_BUILD/e2e.XXXXXX")
-cp "$TIV_EXE_UNIX" "$dir/"
-shots=$TIV_BUILD/e2e-shots
-mkdir -p "$shots"
+. "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
+e2e_begin
 rm -f "$shots"/alarm_flash_*.png
-
-# tools/wine execs down to the Wine loader, so $pid is Tiv's own unix process.
-start_tiv() {
-  (cd "$dir" && exec "$TIV_ROOT/tools/wine" Tiv.exe "$@" </dev/null >>"$dir/wine.log" 2>&1) &
-  pid=$!
-}
-
-# Root-relative geometry as WxH+X+Y (xdotool's is off for children of Wine's desktop window).
-geometry() {
-  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w) printf "%sx%s+%s+%s", w, h, x, y}'
-}
 
 # The X window of a visible Tiv window with this exact title, within 30 s.
 find_window() {

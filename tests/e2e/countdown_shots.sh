@@ -3,47 +3,13 @@
 # watch it count; then four timers with the second one shown and counting. Screenshots go to
 # build/e2e-shots/countdown_one.png and countdown_four.png; the checks read their pixels.
 # Every Wine process writes to a file, never to this script's stdout: see tools/env.sh.
-set -u
-. "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-dir=""
-pid=""
-stop_tiv() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill "$pid" 2>/dev/null
-    timeout 10 tail --pid="$pid" -f /dev/null
-    kill -9 "$pid" 2>/dev/null
-  fi
-  pid=""
-}
-cleanup() {
-  stop_tiv
-  [ -n "$dir" ] && rm -rf "$dir"
-  tiv_session_stop
-}
-trap cleanup EXIT
-
-[ -f "$TIV_EXE_UNIX" ] || fail "no $TIV_EXE_UNIX; run tools/build"
-command -v xdotool >/dev/null || fail "no xdotool"
-tiv_session_start || fail "could not start Xvfb or Wine"
-shots=$TIV_BUILD/e2e-shots
-mkdir -p "$shots"
-
-dir=$(mktemp -d "$TIV_BUILD/e2e.XXXXXX")
-cp "$TIV_EXE_UNIX" "$dir/"
+. "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
+e2e_begin
 settings=$dir/dTiv.dat
-
-start_tiv() {
-  # tools/wine execs down to the Wine loader, so $pid is Tiv's own unix process.
-  (cd "$dir" && exec "$TIV_ROOT/tools/wine" Tiv.exe </dev/null >>"$dir/wine.log" 2>&1) &
-  pid=$!
-}
 
 xdo() { timeout 10 xdotool "$@"; }
 
-# Root-relative geometry as "W H X Y" (xdotool's is off for children of Wine's desktop window).
+# Root-relative geometry as "W H X Y".
 geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w) print w, h, x, y}'

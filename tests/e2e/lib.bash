@@ -1,0 +1,51 @@
+# Shared by the e2e scripts: environment, clean-up and the fresh folder Tiv runs in.
+# Every Wine process writes to a file, never to a script's stdout: see tools/env.sh.
+set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+dir=""
+pid=""
+shots=$TIV_BUILD/e2e-shots
+
+# Stops the Tiv this script started, if it still runs.
+stop_tiv() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null
+    timeout 10 tail --pid="$pid" -f /dev/null
+    kill -9 "$pid" 2>/dev/null
+  fi
+  pid=""
+}
+
+e2e_cleanup() {
+  stop_tiv
+  [ -n "$dir" ] && rm -rf "$dir"
+  tiv_session_stop
+}
+
+# Session, a fresh folder holding Tiv.exe and ReadMe.htm, and the screenshot folder.
+e2e_begin() {
+  trap e2e_cleanup EXIT
+  [ -f "$TIV_EXE_UNIX" ] || fail "no $TIV_EXE_UNIX; run tools/build"
+  command -v xdotool >/dev/null || fail "no xdotool"
+  tiv_session_start || fail "could not start Xvfb or Wine"
+  dir=$(mktemp -d "$TIV_BUILD/e2e.XXXXXX")
+  cp "$TIV_EXE_UNIX" "$dir/"
+  [ -f "$TIV_WIN32_DIR/ReadMe.htm" ] && cp "$TIV_WIN32_DIR/ReadMe.htm" "$dir/"
+  mkdir -p "$shots"
+}
+
+# Starts Tiv.exe in $dir with the given arguments. tools/wine execs down to the Wine loader,
+# so $pid is Tiv's own unix process.
+start_tiv() {
+  (cd "$dir" && exec "$TIV_ROOT/tools/wine" Tiv.exe "$@" </dev/null >>"$dir/wine.log" 2>&1) &
+  pid=$!
+}
+
+# Root-relative geometry as WxH+X+Y (xdotool's is off for children of Wine's desktop window).
+geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w) printf "%sx%s+%s+%s", w, h, x, y}'
+}
