@@ -6,33 +6,31 @@
 
 #include "app/state.h"
 #include "app/window_win.h"
+#include "dialogs/about.h"
 #include "resources/resource.h"
 
 namespace {
 
-const char* const kEntries[] = {"文件夹", "Windows 版本"};
-
-void showFolders(HWND box) {
-    char text[2 * app::kFolderSize + 64];
-    std::snprintf(text, sizeof text, "程序文件夹:\r\n%s\r\n\r\n数据文件夹:\r\n%s", app::programFolder,
-                  app::dataFolder);
-    SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
-}
+const char* const kEntries[] = {"程序文件夹", "数据文件夹", "Windows 版本"};
 
 void showWindowsVersion(HWND box) {
     OSVERSIONINFOA v{};
     v.dwOSVersionInfoSize = sizeof v;
     char text[256] = "";
-    if (GetVersionExA(&v))
-        std::snprintf(text, sizeof text, "Windows %lu.%lu (版本号 %lu) %s", v.dwMajorVersion, v.dwMinorVersion,
-                      v.dwBuildNumber & 0xFFFF, v.szCSDVersion);
+    if (GetVersionExA(&v)) {
+        const char* name = dialogs::windowsName(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion);
+        std::snprintf(text, sizeof text, "%s\r\n版本 %lu.%lu, 内部版本号 %lu\r\n%s", name ? name : "Windows",
+                      v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber & 0xFFFF, v.szCSDVersion);
+    }
     SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
 }
 
 void showEntry(HWND box) {
-    LRESULT entry = SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_GETCURSEL, 0, 0);
-    if (entry == 1) showWindowsVersion(box);
-    else showFolders(box);
+    switch (SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_GETCURSEL, 0, 0)) {
+    case 1: SetDlgItemTextA(box, IDC_ABOUT_TEXT, app::dataFolder); break;
+    case 2: showWindowsVersion(box); break;
+    default: SetDlgItemTextA(box, IDC_ABOUT_TEXT, app::programFolder); break;
+    }
 }
 
 void openFolders() {

@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "app/state.h"
 #include "countdown/engine.h"
+#include "dialogs/about.h"
 #include "display/geometry.h"
 #include "settings/record.h"
 #include "tests/native/fake_platform.h"
@@ -124,4 +125,12 @@ TEST_F(Layout, KeysAndArrows) {
     EXPECT_EQ(app::nextTimer(), 0u);
     app::shownTimer = 1;
     EXPECT_EQ(app::nextTimer(), 2u);
+}
+
+TEST(About, WindowsNames) {
+    EXPECT_STREQ(dialogs::windowsName(2, 6, 1), "Windows 7");
+    EXPECT_STREQ(dialogs::windowsName(2, 5, 1), "Windows XP");
+    EXPECT_STREQ(dialogs::windowsName(1, 4, 10), "Windows 98");
+    EXPECT_EQ(dialogs::windowsName(1, 6, 1), nullptr);  // the platform decides as much as the number
+    EXPECT_EQ(dialogs::windowsName(2, 11, 0), nullptr);
 }

@@ -77,8 +77,20 @@ bool start(Tiv& tiv, const std::string& folder, const std::string& arguments) {
     buffer.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                          &tiv.process) != 0;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(),
+                        &startup, &tiv.process))
+        return false;
+    // A test killed by its timeout must not leave its Tiv running.
+    static HANDLE job = [] {
+        HANDLE j = CreateJobObjectA(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (j) SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return j;
+    }();
+    if (job) AssignProcessToJobObject(job, tiv.process.hProcess);
+    ResumeThread(tiv.process.hThread);
+    return true;
 }
 
 std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title) {

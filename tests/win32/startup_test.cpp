@@ -124,23 +124,30 @@ TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     removeFolder(folder);
 }
 
-TEST(SettingsFile, EndSessionSavesAndEnds) {
-    std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 1328, 99); });
-    DeleteFileA((folder + "dTiv.dat.keep").c_str());
-    Tiv tiv;
-    ASSERT_TRUE(start(tiv, folder, "/m=7"));
-    HWND main = waitMain(tiv);
-    ASSERT_NE(main, nullptr);
-    DeleteFileA((folder + "dTiv.dat").c_str());
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
-    EXPECT_EQ(answer, 1u) << "logging off must be allowed to go on";
-    ASSERT_TRUE(waitExit(tiv));
-    auto file = readFile(folder + "dTiv.dat");
-    ASSERT_EQ(file.size(), 10008u);
-    EXPECT_EQ(dwordAt(file, 8 + 1328), 99u);
-    EXPECT_EQ(dwordAt(file, 8 + 636), 7u);  // the time fields are saved as shown
-    removeFolder(folder);
+// Logging off and the exit command end the program like closing it does.
+TEST(SettingsFile, EndSessionAndExitSaveAndEnd) {
+    for (bool endSession : {true, false}) {
+        SCOPED_TRACE(endSession ? "WM_QUERYENDSESSION" : "command 2012");
+        std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 1328, 99); });
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder, "/m=7"));
+        HWND main = waitMain(tiv);
+        ASSERT_NE(main, nullptr);
+        DeleteFileA((folder + "dTiv.dat").c_str());
+        if (endSession) {
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_BLOCK, 5000, &answer);
+            EXPECT_EQ(answer, 1u) << "logging off must be allowed to go on";
+        } else {
+            command(main, 2012);
+        }
+        ASSERT_TRUE(waitExit(tiv));
+        auto file = readFile(folder + "dTiv.dat");
+        ASSERT_EQ(file.size(), 10008u);
+        EXPECT_EQ(dwordAt(file, 8 + 1328), 99u);
+        EXPECT_EQ(dwordAt(file, 8 + 636), 7u);  // the time fields are saved as shown
+        removeFolder(folder);
+    }
 }
 
 TEST(CommandLine, OptionsFillTheTimeFields) {
