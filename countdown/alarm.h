@@ -15,11 +15,4 @@ void alarmSequence(uint32_t slot);        // the worker's body
 void updateRepeatTimer(uint32_t slot);    // slot or kNoSlot
 void repeatStep(uint32_t slot);
 
-// Whether a flashing slot paints its colours swapped for this run-state code:
-// the alarm phase alternates 1, 3, 5, 6, 11, 13 (swapped) with 2, 4, 12, 14.
-inline bool flashInverted(uint32_t code) {
-    return code >= 1 && code <= 16 && code != 2 && code != 4 && code != 10 && code != 12 &&
-           code != 14;
-}
-
 }  // namespace countdown

@@ -11,6 +11,7 @@
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "dialogs/state.h"
+#include "display/geometry.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "sound/sound.h"
@@ -63,7 +64,7 @@ protected:
     }
     // The colours the display paints: swapped only for a flashing slot.
     static bool inverted(uint32_t slot) {
-        return countdown::flashInverted(record.flashOnFinish[slot] ? runState[slot].load() : 0);
+        return display::inverted(record.flashOnFinish[slot], runState[slot]);
     }
     static void repeatTicks(uint32_t slot, int n, std::vector<Step>& trace) {
         for (int i = 0; i < n; ++i) {
