@@ -10,6 +10,7 @@
 #include "dialogs/msgbox.h"
 #include "settings/record.h"
 #include "sound/sound.h"
+#include "tests/run_state.h"
 
 namespace fake {
 
@@ -46,16 +47,7 @@ void reset() {
     sleeps = 0;
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();
-    countdown::resetAll();
-    countdown::repeatSlot = countdown::kNoSlot;
-    countdown::alarmBusy = 0;
-    sound::mediaLoaded = 0;
-    app::shownTimer = 0;
-    app::windowState = 0;
-    app::customTimeOn = 0;
-    app::finishTextOverridden = false;
-    dialogs::resetMessageRequest();
-    dialogs::messageResult = 0;
+    resetRunState();
     resetSound();
 }
 

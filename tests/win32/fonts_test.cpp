@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "display/geometry.h"
+#include "inproc.h"
 
 namespace {
 
@@ -54,14 +55,8 @@ Drawn draw(int height, const char* face, const char* text) {
     d.face = name;
     GetTextMetricsA(dc, &d.metrics);
     int w = extent.cx + 8, h = extent.cy + 8;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = inproc::topDownDib(dc, w, h, &bits);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
     RECT all{0, 0, w, h};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

@@ -15,6 +15,7 @@
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound.h"
+#include "tests/run_state.h"
 
 namespace inproc {
 
@@ -22,23 +23,10 @@ namespace {
 
 std::string folder;
 
-void resetState() {
-    countdown::resetAll();
-    countdown::repeatSlot = countdown::kNoSlot;
-    countdown::alarmBusy = 0;
-    sound::mediaLoaded = 0;
-    app::shownTimer = 0;
-    app::windowState = 0;
-    app::customTimeOn = 0;
-    app::finishTextOverridden = false;
-    app::aboutOpen = false;
-    dialogs::resetMessageRequest();
-}
-
 }  // namespace
 
 HWND open(const std::function<void()>& edit) {
-    resetState();
+    resetRunState();
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     static unsigned counter;
@@ -73,7 +61,7 @@ void close() {
         while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
     display::dropBackBuffer(0, 0);
-    resetState();
+    resetRunState();
     DeleteFileA((folder + "dTiv.dat").c_str());
     RemoveDirectoryA(folder.c_str());
 }
@@ -130,6 +118,16 @@ int Shot::count(const RECT& r, COLORREF c) const {
     return n;
 }
 
+HBITMAP topDownDib(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    return CreateDIBSection(dc, &bi, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 Shot shoot(HWND window, const RECT& area) {
     Shot shot;
     shot.area = area;
@@ -137,16 +135,10 @@ Shot shoot(HWND window, const RECT& area) {
     if (w <= 0 || h <= 0) return shot;
     POINT origin{area.left, area.top};
     ClientToScreen(window, &origin);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = topDownDib(memory, w, h, &bits);
     HGDIOBJ previous = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
     GdiFlush();

@@ -25,6 +25,9 @@ std::string dataFolder();
 // renders it without the back buffer).
 COLORREF pixel(HWND window, int x, int y);
 
+// A 32-bit top-down DIB section: `bits` gets width x height pixels 0x00RRGGBB.
+HBITMAP topDownDib(HDC dc, int width, int height, void** bits);
+
 // A client rectangle as the screen shows it, read in one go.
 struct Shot {
     RECT area{};   // client coordinates

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "inproc.h"
+
 namespace {
 
 std::string hexBytes(const std::string& s) {
@@ -96,15 +98,9 @@ struct FontDc {
 // Black-on-white pixels of `text` drawn in `font`, to compare two fonts' rendering.
 std::vector<DWORD> render(HFONT font, const char* text) {
   const int w = 64, h = 20;
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HBITMAP bmp = inproc::topDownDib(dc, w, h, &bits);
   HGDIOBJ oldBmp = SelectObject(dc, bmp);
   HGDIOBJ oldFont = SelectObject(dc, font);
   RECT r = {0, 0, w, h};
