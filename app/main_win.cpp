@@ -30,11 +30,7 @@ void prepareFolders() {
     DWORD n = SearchPathA(nullptr, "Tiv.exe", nullptr, sizeof found, found, &filePart);
     if (n == 0 || n >= sizeof found) found[0] = '\0';
     text::copy(found, programFolder);
-    // Cut after the last backslash; nothing found leaves it empty.
-    char* cut = programFolder;
-    for (char* p = programFolder; *p; ++p)
-        if (*p == '\\') cut = p + 1;
-    *cut = '\0';
+    text::pathFolder(programFolder);
     text::copy(programFolder, dataFolder);
 
     char root[4];
@@ -60,8 +56,7 @@ void prepareFolders() {
 bool decideLayered() {
     OSVERSIONINFOA v{};
     v.dwOSVersionInfoSize = sizeof v;
-    if (!GetVersionExA(&v) || v.dwPlatformId != VER_PLATFORM_WIN32_NT) return false;
-    return (v.dwMajorVersion == 5 && v.dwMinorVersion <= 2) || v.dwMajorVersion == 6;
+    return GetVersionExA(&v) && layeredFor(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion);
 }
 
 static bool registerClass() {

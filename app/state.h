@@ -25,6 +25,9 @@ constexpr uint32_t kWindowTray = 10;
 
 // Slot index made safe for arrays of four, whatever a stored value says.
 inline uint32_t slotIndex(uint32_t v) { return v < 4 ? v : 3; }
+// Whether a system version (GetVersionExA's platform, major, minor) can show
+// layered windows: NT 5.0 to 5.2 and 6.x only.
+bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor);
 // Timer count index as used for layout and ticking: 0..3.
 uint32_t timerCount();  // timerCountIndex bounded to 0..3
 

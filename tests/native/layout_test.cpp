@@ -134,3 +134,13 @@ TEST(About, WindowsNames) {
     EXPECT_EQ(dialogs::windowsName(1, 6, 1), nullptr);  // the platform decides as much as the number
     EXPECT_EQ(dialogs::windowsName(2, 11, 0), nullptr);
 }
+
+TEST(Startup, LayeredWindowsOnlyOnNtFiveToSix) {
+    struct { uint32_t platform, major, minor; bool want; } cases[] = {
+        {2, 5, 0, true}, {2, 5, 2, true}, {2, 5, 3, false}, {2, 6, 1, true}, {2, 6, 3, true},
+        {2, 4, 0, false}, {2, 10, 0, false}, {1, 4, 10, false}, {1, 6, 0, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(app::layeredFor(c.platform, c.major, c.minor), c.want)
+            << c.platform << " " << c.major << "." << c.minor;
+}
