@@ -5,6 +5,7 @@
 #include "app/cmdline.h"
 #include "app/keys.h"
 #include "app/layout.h"
+#include "app/platform.h"
 #include "app/state.h"
 #include "app/window_win.h"
 #include "display/paint_win.h"
@@ -86,8 +87,7 @@ static bool handleKey(const MSG& msg) {
     case KeyAction::PreviousTimer:
     case KeyAction::NextTimer: {
         shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
-        RECT area{0, displayTop, displayWidth, displayTop + displayHeight};
-        InvalidateRect(mainWindow, &area, FALSE);
+        platform::invalidate(false);
         refreshStartStopCaption();
         return true;
     }

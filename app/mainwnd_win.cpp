@@ -112,8 +112,7 @@ void selectByClick(int x, int y) {
     if (slot == shownTimer) return;
     shownTimer = slot;
     countdown::displayDirty = 1;
-    RECT area{0, displayTop, displayWidth, displayTop + displayHeight};
-    InvalidateRect(mainWindow, &area, FALSE);
+    platform::invalidate(false);
     refreshStartStopCaption();
 }
 

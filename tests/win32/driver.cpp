@@ -35,15 +35,20 @@ BOOL CALLBACK collect(HWND window, LPARAM lp) {
 
 }  // namespace
 
-std::string freshFolder() {
+std::string newTempFolder(const char* prefix) {
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     static unsigned counter;
     char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%stiv_%lu_%u\\", temp, GetCurrentProcessId(), ++counter);
+    std::snprintf(folder, sizeof folder, "%s%s_%lu_%u\\", temp, prefix, GetCurrentProcessId(), ++counter);
     CreateDirectoryA(folder, nullptr);
-    CopyFileA(exePath().c_str(), (std::string(folder) + "Tiv.exe").c_str(), FALSE);
-    CopyFileA((folderOf(exePath()) + "ReadMe.htm").c_str(), (std::string(folder) + "ReadMe.htm").c_str(), FALSE);
+    return folder;
+}
+
+std::string freshFolder() {
+    std::string folder = newTempFolder("tiv");
+    CopyFileA(exePath().c_str(), (folder + "Tiv.exe").c_str(), FALSE);
+    CopyFileA((folderOf(exePath()) + "ReadMe.htm").c_str(), (folder + "ReadMe.htm").c_str(), FALSE);
     return folder;
 }
 

@@ -10,6 +10,8 @@
 
 namespace driver {
 
+// A new empty folder under %TEMP%, its name starting with `prefix`; ends in '\'.
+std::string newTempFolder(const char* prefix);
 // A fresh folder under %TEMP% holding a copy of Tiv.exe (and ReadMe.htm).
 std::string freshFolder();
 void removeFolder(const std::string& folder);

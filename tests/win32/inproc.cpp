@@ -1,5 +1,7 @@
 #include "inproc.h"
 
+#include "driver.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -27,15 +29,9 @@ std::string folder;
 
 HWND open(const std::function<void()>& edit) {
     resetRunState();
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    static unsigned counter;
-    char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%stivin_%lu_%u\\", temp, GetCurrentProcessId(), ++counter);
-    CreateDirectoryA(name, nullptr);
-    folder = name;
-    text::copyBounded(app::dataFolder, name, sizeof app::dataFolder);
-    text::copyBounded(app::programFolder, name, sizeof app::programFolder);
+    folder = driver::newTempFolder("tivin");
+    text::copyBounded(app::dataFolder, folder.c_str(), sizeof app::dataFolder);
+    text::copyBounded(app::programFolder, folder.c_str(), sizeof app::programFolder);
 
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();
