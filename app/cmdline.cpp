@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "app/state.h"
 #include "countdown/engine.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "settings/text.h"
 
 namespace app {
@@ -70,9 +70,9 @@ void readOptions(const char* commandLine) {
         } else if (std::strncmp(token, "/h=", 3) == 0) {
             r.hours = optionValue(token);
         } else if (std::strncmp(token, "/a=", 3) == 0) {
-            if (!finishTextOverridden) settings::copyField(savedFinishText, r.finishText[0]);
+            if (!settings::finishTextOverridden) settings::copyField(settings::savedFinishText, r.finishText[0]);
             settings::copyField(r.finishText[0], token + 3);
-            finishTextOverridden = true;
+            settings::finishTextOverridden = true;
         }
     }
 }

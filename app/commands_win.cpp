@@ -2,12 +2,13 @@
 #include <shellapi.h>
 
 #include "app/layout.h"
-#include "app/platform.h"
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "settings/text.h"
 #include "sound/sound.h"
 
@@ -24,8 +25,8 @@ bool allSlotsBusy() {
 }
 
 void openHelp() {
-    char path[kFolderSize];
-    text::copy(programFolder, path);
+    char path[settings::kFolderSize];
+    text::copy(settings::programFolder, path);
     if (text::length(path) + 11 < sizeof path) text::append(path, "ReadMe.htm");
     ShellExecuteA(mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -42,15 +43,15 @@ void toggleTransparency() {
 }
 
 void toggleCustomTime() {
-    customTimeOn = toggled(customTimeOn);
-    BOOL enable = customTimeOn ? FALSE : TRUE;
+    countdown::customTimeOn = toggled(countdown::customTimeOn);
+    BOOL enable = countdown::customTimeOn ? FALSE : TRUE;
     static const int kFields[] = {IDC_HOURS, IDC_MINUTES, IDC_SECONDS, IDC_DAYS};
     for (int id : kFields) EnableWindow(GetDlgItem(mainWindow, id), enable);
 }
 
 void setTimerCount(uint32_t index) {
     settings::record.timerCountIndex = index;
-    shownTimer = index;
+    countdown::shownTimer = index;
     InvalidateRect(mainWindow, nullptr, TRUE);
     refreshStartStopCaption();
 }

@@ -1,7 +1,8 @@
 #include "app/keys.h"
 
-#include "app/state.h"
+#include "countdown/engine.h"
 #include "resources/resource.h"
+#include "settings/record.h"
 
 namespace app {
 
@@ -14,20 +15,20 @@ KeyBinding keyBinding(uint32_t virtualKey) {
     case 'O': return {KeyAction::Command, IDC_OPTIONS};
     case 'M': return {KeyAction::RightClick, 0};
     case 'Q': return {KeyAction::LeftClick, 0};
-    case 0x25: return {timerCount() > 0 ? KeyAction::PreviousTimer : KeyAction::PassOn, 0};
-    case 0x27: return {timerCount() > 0 ? KeyAction::NextTimer : KeyAction::PassOn, 0};
+    case 0x25: return {settings::timerCount() > 0 ? KeyAction::PreviousTimer : KeyAction::PassOn, 0};
+    case 0x27: return {settings::timerCount() > 0 ? KeyAction::NextTimer : KeyAction::PassOn, 0};
     default: return {KeyAction::PassOn, 0};
     }
 }
 
 uint32_t previousTimer() {
-    uint32_t shown = shownTimer;
-    return shown == 0 || shown > timerCount() ? timerCount() : shown - 1;
+    uint32_t shown = countdown::shownTimer;
+    return shown == 0 || shown > settings::timerCount() ? settings::timerCount() : shown - 1;
 }
 
 uint32_t nextTimer() {
-    uint32_t shown = shownTimer + 1;
-    return shown > timerCount() ? 0 : shown;
+    uint32_t shown = countdown::shownTimer + 1;
+    return shown > settings::timerCount() ? 0 : shown;
 }
 
 }  // namespace app

@@ -9,10 +9,6 @@ constexpr int kDaysThreshold = 210;   // wider than this shows the days pair
 constexpr int kDefaultWidth = 135;
 constexpr int kDefaultHeight = 120;
 
-extern int displayTop;
-extern int displayWidth;
-extern int displayHeight;
-
 struct Place { int x, y, w, h; };
 
 // One time-field pair: the edit and its up-down.
@@ -22,10 +18,8 @@ struct FieldLayout { FieldPair pairs[4]; };
 
 bool controlsVisible();   // hideButtons off, or every slot idle
 int editWidth(int width);
-// Recomputes the display geometry from the client size; returns where the
-// time fields go.
+// Recomputes the display geometry (display/geometry.h) from the client
+// size; returns where the time fields go.
 FieldLayout layOut(int clientWidth, int clientHeight);
-// The slot under a client point, given the current geometry.
-uint32_t slotAt(int x, int y);
 
 }  // namespace app

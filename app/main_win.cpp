@@ -5,10 +5,11 @@
 #include "app/cmdline.h"
 #include "app/keys.h"
 #include "app/layout.h"
-#include "app/platform.h"
 #include "app/state.h"
 #include "app/window_win.h"
+#include "countdown/engine.h"
 #include "display/paint_win.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
@@ -21,23 +22,21 @@ const char kTitle[] = "Tiv";
 const char kVersionTip[] = "Tiv 1.4";
 
 HINSTANCE instance;
-HWND mainWindow;
-DWORD mainThreadId;
 HICON smallIcon;
 
 void prepareFolders() {
-    char found[kFolderSize] = "";
+    char found[settings::kFolderSize] = "";
     char* filePart = nullptr;
     DWORD n = SearchPathA(nullptr, "Tiv.exe", nullptr, sizeof found, found, &filePart);
     if (n == 0 || n >= sizeof found) found[0] = '\0';
-    text::copy(found, programFolder);
-    text::pathFolder(programFolder);
-    text::copy(programFolder, dataFolder);
+    text::copy(found, settings::programFolder);
+    text::pathFolder(settings::programFolder);
+    text::copy(settings::programFolder, settings::dataFolder);
 
     char root[4];
-    text::copyBounded(root, programFolder, sizeof root);
-    char marker[kFolderSize];
-    text::copy(programFolder, marker);
+    text::copyBounded(root, settings::programFolder, sizeof root);
+    char marker[settings::kFolderSize];
+    text::copy(settings::programFolder, marker);
     if (text::length(marker) + 10 < sizeof marker) text::append(marker, "DefSet.txt");
     if (GetDriveTypeA(root) == DRIVE_REMOVABLE) return;
     HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -46,12 +45,12 @@ void prepareFolders() {
 
     char appData[MAX_PATH] = "";
     if (!SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE)) return;
-    text::copy(appData, dataFolder);
-    text::append(dataFolder, "\\Velket");
-    CreateDirectoryA(dataFolder, nullptr);
-    text::append(dataFolder, "\\Tiv");
-    CreateDirectoryA(dataFolder, nullptr);
-    text::append(dataFolder, "\\");
+    text::copy(appData, settings::dataFolder);
+    text::append(settings::dataFolder, "\\Velket");
+    CreateDirectoryA(settings::dataFolder, nullptr);
+    text::append(settings::dataFolder, "\\Tiv");
+    CreateDirectoryA(settings::dataFolder, nullptr);
+    text::append(settings::dataFolder, "\\");
 }
 
 bool decideLayered() {
@@ -86,7 +85,7 @@ static bool handleKey(const MSG& msg) {
     case KeyAction::RightClick: PostMessageA(mainWindow, WM_RBUTTONUP, 0, 0); return true;
     case KeyAction::PreviousTimer:
     case KeyAction::NextTimer: {
-        shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
+        countdown::shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
         platform::invalidate(false);
         refreshStartStopCaption();
         return true;

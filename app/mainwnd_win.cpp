@@ -2,11 +2,12 @@
 #include <commctrl.h>
 
 #include "app/layout.h"
-#include "app/platform.h"
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "display/geometry.h"
 #include "display/paint_win.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
@@ -97,20 +98,20 @@ void onSize(HWND window, WPARAM type) {
         if (settings::record.minimizeToTray) {
             ShowWindow(window, SW_HIDE);
             tray(NIM_ADD, kVersionTip);
-            windowState = kWindowTray;
+            platform::windowState = platform::kWindowTray;
         } else {
-            windowState = kWindowMinimised;
+            platform::windowState = platform::kWindowMinimised;
         }
     } else {
-        windowState = kWindowNormal;
+        platform::windowState = platform::kWindowNormal;
     }
     layOutWindow();
 }
 
 void selectByClick(int x, int y) {
-    uint32_t slot = slotAt(x, y);
-    if (slot == shownTimer) return;
-    shownTimer = slot;
+    uint32_t slot = display::slotAt(x, y);
+    if (slot == countdown::shownTimer) return;
+    countdown::shownTimer = slot;
     countdown::displayDirty = 1;
     platform::invalidate(false);
     refreshStartStopCaption();
@@ -118,7 +119,7 @@ void selectByClick(int x, int y) {
 
 void leftClick(LPARAM point) {
     selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
-    if (countdown::isAlarm(countdown::runState[slotIndex(shownTimer)]))
+    if (countdown::isAlarm(countdown::runState[settings::slotIndex(countdown::shownTimer)]))
         PostMessageA(mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
 }
 
@@ -152,7 +153,7 @@ void writeTimeFields() {
 }
 
 void refreshStartStopCaption() {
-    bool idle = countdown::runState[slotIndex(shownTimer)] == countdown::kIdle;
+    bool idle = countdown::runState[settings::slotIndex(countdown::shownTimer)] == countdown::kIdle;
     const char* caption = idle ? "开始" : "停止";
     // Called on every tick: an unchanged caption would still repaint the button.
     char current[16] = "";
@@ -169,18 +170,18 @@ void layOutWindow() {
         HWND spin = GetDlgItem(mainWindow, kFieldIds[pair][1]);
         if (pair == 0) {
             int show = fields.pairs[0].shown ? SW_SHOW : SW_HIDE;
-            if (displayWidth <= kDaysThreshold || fields.pairs[0].shown) {
+            if (display::displayWidth <= kDaysThreshold || fields.pairs[0].shown) {
                 ShowWindow(edit, show);
                 ShowWindow(spin, show);
             }
-            if (displayWidth <= kDaysThreshold) continue;
+            if (display::displayWidth <= kDaysThreshold) continue;
         }
         const Place& e = fields.pairs[pair].edit;
         const Place& s = fields.pairs[pair].spin;
         MoveWindow(edit, e.x, e.y, e.w, e.h, TRUE);
         MoveWindow(spin, s.x, s.y, s.w, s.h, TRUE);
     }
-    display::dropBackBuffer(displayWidth, displayHeight);
+    display::dropBackBuffer(display::displayWidth, display::displayHeight);
 }
 
 void applyControlVisibility() {
@@ -194,7 +195,7 @@ void applyControlVisibility() {
 }
 
 void shutdown() {
-    settings::save();
+    saveSettings();
     tray(NIM_DELETE, kVersionTip);
     PostQuitMessage(0);
 }

@@ -4,7 +4,9 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/record.h"
 #include "settings/text.h"
 
 namespace app {
@@ -41,7 +43,7 @@ void rebuildSystemMenu() {
     GetSystemMenu(mainWindow, TRUE);
     HMENU menu = GetSystemMenu(mainWindow, FALSE);
     if (!menu) return;
-    bool running = countdown::isCounting(countdown::runState[slotIndex(shownTimer)]);
+    bool running = countdown::isCounting(countdown::runState[settings::slotIndex(countdown::shownTimer)]);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, SYS_STARTSTOP, running ? "停止" : "开始");
     AppendMenuA(menu, MF_STRING, SYS_RESET, "重置");
@@ -53,7 +55,7 @@ void trayCallback(WPARAM iconId, LPARAM mouseMessage) {
     uint32_t slot = countdown::titleSlot();
     tray(NIM_MODIFY, slot == countdown::kNoSlot ? kVersionTip : countdown::slotText[slot]);
     if (mouseMessage == WM_LBUTTONDBLCLK) {
-        windowState = kWindowNormal;
+        platform::windowState = platform::kWindowNormal;
         tray(NIM_DELETE, kVersionTip);
         ShowWindow(mainWindow, SW_RESTORE);
         SetForegroundWindow(mainWindow);

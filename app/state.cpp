@@ -1,18 +1,13 @@
 #include "app/state.h"
 
+#include "countdown/engine.h"
+#include "platform/platform.h"
 #include "settings/record.h"
+#include "settings/store.h"
 
 namespace app {
 
-char programFolder[kFolderSize];
-char dataFolder[kFolderSize];
 bool layeredSupported;
-bool finishTextOverridden;
-char savedFinishText[kFolderSize];
-
-std::atomic<uint32_t> shownTimer;
-std::atomic<uint32_t> windowState;
-std::atomic<uint32_t> customTimeOn;
 bool aboutOpen;
 bool optionsOpen;
 
@@ -22,9 +17,17 @@ bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor) {
     return (major == 5 && minor <= 2) || major == 6;
 }
 
-uint32_t timerCount() {
-    uint32_t index = settings::record.timerCountIndex;
-    return index < 4 ? index : 3;
+void simpleModeReset() {
+    settings::simpleModeRecord();
+    countdown::shownTimer = 0;
+    platform::keepOnTop(settings::record.topmost);
+    platform::invalidate(true);
+}
+
+bool saveSettings() {
+    // With a random length on, this draws a new one into the fields.
+    countdown::loadFromFields(countdown::kNoSlot);
+    return settings::save();
 }
 
 }  // namespace app

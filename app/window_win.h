@@ -4,16 +4,20 @@
 
 #include <cstdint>
 
+#include "platform/window_win.h"
+
 namespace app {
 
-constexpr UINT kMsgRunOnMain = WM_APP + 1;   // wParam: function, lParam: argument
+// The seam holds the main window's handle; the shell uses it as its own.
+using platform::kMsgRunOnMain;
+using platform::mainThreadId;
+using platform::mainWindow;
+
 extern const char kClassName[];
 extern const char kTitle[];                  // "Tiv"
 extern const char kVersionTip[];             // "Tiv 1.4"
 
 extern HINSTANCE instance;
-extern HWND mainWindow;
-extern DWORD mainThreadId;
 extern HWND tooltip;
 extern HICON smallIcon;
 

@@ -1,9 +1,8 @@
 #include "countdown/alarm.h"
 
-#include "app/platform.h"
-#include "app/state.h"
 #include "countdown/engine.h"
-#include "dialogs/msgbox.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/text.h"
@@ -26,7 +25,7 @@ static char finishLine[settings::kTextSize];
 
 static settings::Record& rec() { return settings::record; }
 
-void startAlarmSequence(uint32_t slot) { platform::startAlarmThread(slot); }
+void startAlarmSequence(uint32_t slot) { platform::startThread(alarmSequence, slot); }
 
 // Testing repeatSlot first and then taking alarmBusy in one exchange: two
 // sequences can never both get through, and a sequence never holds the flag
@@ -42,9 +41,9 @@ static void showFinishWindow(uint32_t slot) {
     settings::Record& r = rec();
     platform::acquireMessageBox();
     text::copyBounded(finishLine, r.finishText[slot], sizeof finishLine);
-    dialogs::messageLines[1] = finishLine;
-    if (r.autoRestart[slot] == kRestartAtEnd) dialogs::messageAutoCloseSeconds = kAutoCloseSeconds;
-    if (!r.finishWindowTopmost) dialogs::messageTopmost = 0;
+    platform::messageLines[1] = finishLine;
+    if (r.autoRestart[slot] == kRestartAtEnd) platform::messageAutoCloseSeconds = kAutoCloseSeconds;
+    if (!r.finishWindowTopmost) platform::messageTopmost = 0;
     platform::showMessageBox(true);
     if (sound::mediaLoaded != 0) sound::stopMedia();
 }
@@ -52,7 +51,7 @@ static void showFinishWindow(uint32_t slot) {
 // The same source a restart uses: with one timer the time fields, otherwise
 // the slot's own remembered length, so one slot never takes another's.
 static void reloadForNextCount(uint32_t slot) {
-    if (app::timerCount() == 0) loadFromFields(slot);
+    if (settings::timerCount() == 0) loadFromFields(slot);
     else reloadSlot(slot);
 }
 
@@ -85,7 +84,7 @@ static void endSequence(uint32_t slot) {
 }
 
 void alarmSequence(uint32_t slot) {
-    slot = app::slotIndex(slot);
+    slot = settings::slotIndex(slot);
     waitForTurn();
     sound::prepareSound(slot);
     sound::playSound();

@@ -2,10 +2,8 @@
 
 #include <cstring>
 
-#include "app/platform.h"
-#include "app/state.h"
 #include "countdown/alarm.h"
-#include "dialogs/state.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/text.h"
@@ -20,10 +18,12 @@ char slotText[4][kTextBytes];
 std::atomic<uint32_t> textWidth[4];
 std::atomic<uint32_t> displayDirty;
 std::atomic<uint32_t> tickTimerOn;
+std::atomic<uint32_t> shownTimer;
+std::atomic<uint32_t> customTimeOn;
 
 static settings::Record& rec() { return settings::record; }
 
-static uint32_t lastTickedSlot() { return app::timerCount(); }
+static uint32_t lastTickedSlot() { return settings::timerCount(); }
 
 bool anyNotIdle() {
     for (auto& code : runState)
@@ -55,7 +55,7 @@ void onWindowTimer(uint32_t id) {
         for (uint32_t s = 0; s <= lastTickedSlot(); ++s) tickSlot(s);
         break;
     case TIMER_REPEAT:
-        if (!dialogs::soundChooserOpen) repeatStep(repeatSlot);
+        if (!sound::soundChooserOpen) repeatStep(repeatSlot);
         break;
     case TIMER_STARTUP:
         platform::killWindowTimer(TIMER_STARTUP);
@@ -90,7 +90,7 @@ static void complete(uint32_t slot, uint32_t& code) {
     }
     code = (r.repeatSound[slot] || r.flashOnFinish[slot]) ? 1 : 0;
     if (r.autoRestart[slot] == 1 && runLengthMs[slot] > kMinRestartMs) {
-        if (app::timerCount() == 0) loadFromFields(slot);
+        if (settings::timerCount() == 0) loadFromFields(slot);
         else reloadSlot(slot);
         flipClock(slot);
         code += kCounting;
@@ -124,25 +124,12 @@ void tickSlot(uint32_t slot) {
 
 uint32_t normaliseFields() {
     settings::Record& r = rec();
-    if (r.seconds > 59) {
-        r.minutes += r.seconds / 60;
-        r.seconds %= 60;
-    }
-    if (r.minutes > 59) {
-        r.hours += r.minutes / 60;
-        r.minutes %= 60;
-    }
-    if (r.hours > 23) {
-        r.days += r.hours / 24;
-        r.hours %= 24;
-    }
-    if (r.days > 49) r.days = 49;
-    uint64_t total = ((((uint64_t)r.days * 24 + r.hours) * 60 + r.minutes) * 60 + r.seconds) * 1000;
+    uint32_t total = settings::normaliseTime(r);
     platform::writeTimeField(IDC_DAYS, r.days);
     platform::writeTimeField(IDC_HOURS, r.hours);
     platform::writeTimeField(IDC_MINUTES, r.minutes);
     platform::writeTimeField(IDC_SECONDS, r.seconds);
-    return total > kMaxTotalMs ? kMaxTotalMs : static_cast<uint32_t>(total);
+    return total;
 }
 
 void loadFromFields(uint32_t target) {
@@ -151,7 +138,7 @@ void loadFromFields(uint32_t target) {
         for (uint32_t s = 0; s < 4; ++s) reloadSlot(s);
         return;
     }
-    if (app::customTimeOn) {
+    if (customTimeOn) {
         r.minutes = sound::randomPick(r.customMaxMinutes) + r.customBaseMinutes;
         r.days = r.hours = r.seconds = 0;
     } else {
@@ -239,14 +226,14 @@ uint32_t formatRemaining(uint32_t ms, char* text) {
 
 void setSlotText(uint32_t slot, uint32_t ms) {
     textWidth[slot] = formatRemaining(ms, slotText[slot]);
-    if (app::windowState == app::kWindowMinimised && titleSlot() == slot)
+    if (platform::windowState == platform::kWindowMinimised && titleSlot() == slot)
         platform::setTitle(slotText[slot]);
 }
 
 uint32_t titleSlot() {
-    uint32_t shown = app::slotIndex(app::shownTimer);
+    uint32_t shown = settings::slotIndex(shownTimer);
     if (isCounting(runState[shown])) return shown;
-    for (uint32_t s = 0; s <= app::timerCount(); ++s)
+    for (uint32_t s = 0; s <= settings::timerCount(); ++s)
         if (isCounting(runState[s])) return s;
     return kNoSlot;
 }
@@ -290,7 +277,7 @@ static void pause(uint32_t slot) {
 }
 
 void startStop() {
-    uint32_t slot = app::slotIndex(app::shownTimer);
+    uint32_t slot = settings::slotIndex(shownTimer);
     uint32_t code = runState[slot];
     if (isAlarm(code)) acknowledge(slot);
     else if (code == kIdle) start(slot);
@@ -299,7 +286,7 @@ void startStop() {
 }
 
 void resetShown() {
-    uint32_t slot = app::slotIndex(app::shownTimer);
+    uint32_t slot = settings::slotIndex(shownTimer);
     loadFromFields(slot);
     if (isCounting(runState[slot])) clockMark[slot] = platform::tickCount();
     platform::invalidate(false);
@@ -313,7 +300,7 @@ static void afterBulkChange() {
 }
 
 void startAll() {
-    for (uint32_t s = 0; s <= app::timerCount(); ++s) {
+    for (uint32_t s = 0; s <= settings::timerCount(); ++s) {
         if (runState[s] == kIdle) {
             flipClock(s);
             runState[s] = kCounting;

@@ -17,7 +17,6 @@ constexpr uint32_t kWarningLeadMs = 4600;
 constexpr uint32_t kTickMs = 500;
 constexpr uint32_t kStartupMs = 50;
 constexpr uint32_t kMinRestartMs = 2000;
-constexpr uint32_t kMaxTotalMs = 4294967295u;
 
 extern std::atomic<uint32_t> runState[4];
 extern std::atomic<uint32_t> runLengthMs[4];
@@ -26,6 +25,11 @@ extern char slotText[4][kTextBytes];
 extern std::atomic<uint32_t> textWidth[4];
 extern std::atomic<uint32_t> displayDirty;
 extern std::atomic<uint32_t> tickTimerOn;
+
+// The slot the main window's buttons, fields and slot commands act on (0..3).
+extern std::atomic<uint32_t> shownTimer;
+// Lengths are drawn at random instead of read from the time fields.
+extern std::atomic<uint32_t> customTimeOn;
 
 inline bool isCounting(uint32_t code) { return code >= kCounting; }
 inline bool isAlarm(uint32_t code) { return code >= 1 && code <= 9; }

@@ -8,6 +8,7 @@
 #include "app/window_win.h"
 #include "dialogs/about.h"
 #include "resources/resource.h"
+#include "settings/store.h"
 
 namespace {
 
@@ -27,16 +28,16 @@ void showWindowsVersion(HWND box) {
 
 void showEntry(HWND box) {
     switch (SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_GETCURSEL, 0, 0)) {
-    case 1: SetDlgItemTextA(box, IDC_ABOUT_TEXT, app::dataFolder); break;
+    case 1: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::dataFolder); break;
     case 2: showWindowsVersion(box); break;
-    default: SetDlgItemTextA(box, IDC_ABOUT_TEXT, app::programFolder); break;
+    default: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::programFolder); break;
     }
 }
 
 void openFolders() {
-    ShellExecuteA(app::mainWindow, nullptr, app::programFolder, nullptr, nullptr, SW_SHOWNORMAL);
-    if (lstrcmpiA(app::programFolder, app::dataFolder) != 0)
-        ShellExecuteA(app::mainWindow, nullptr, app::dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(app::mainWindow, nullptr, settings::programFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    if (lstrcmpiA(settings::programFolder, settings::dataFolder) != 0)
+        ShellExecuteA(app::mainWindow, nullptr, settings::dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {

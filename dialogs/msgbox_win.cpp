@@ -4,14 +4,16 @@
 
 #include <atomic>
 
-#include "app/platform.h"
 #include "app/window_win.h"
-#include "dialogs/msgbox.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 
 namespace dialogs {
 
 namespace {
+
+using namespace platform;
 
 constexpr UINT_PTR kAutoCloseTimer = 2;
 constexpr UINT_PTR kFocusTimer = 3;
@@ -87,8 +89,8 @@ void acquireMessageBox() {
 uint32_t showMessageBox(bool ownedByMainWindow) {
     HWND owner = ownedByMainWindow ? app::mainWindow : nullptr;
     DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, dialogs::boxProc, 0);
-    uint32_t result = dialogs::messageResult;
-    dialogs::resetMessageRequest();
+    uint32_t result = platform::messageResult;
+    platform::resetMessageRequest();
     dialogs::boxHeld = 0;
     return result;
 }

@@ -1,6 +1,29 @@
 #include "display/geometry.h"
 
+#include "countdown/engine.h"
+#include "settings/record.h"
+
 namespace display {
+
+int displayTop = 60;   // below the control strip until the first layout
+int displayWidth;
+int displayHeight;
+
+uint32_t slotAt(int x, int y) {
+    uint32_t shown = countdown::shownTimer;
+    int half = displayWidth / 2;
+    int third = displayWidth / 3;
+    switch (settings::timerCount()) {
+    case 0:
+        return shown;
+    case 1:
+        return x < half ? 0 : 1;
+    case 2:
+        return x < third ? 0 : (x < 2 * third ? 1 : 2);
+    default:
+        return (x < half ? 0 : 1) + (y - displayTop > displayHeight / 2 ? 2 : 0);
+    }
+}
 
 Rect slotArea(uint32_t countIndex, uint32_t slot, int w, int h) {
     int halfW = static_cast<int>(static_cast<uint32_t>(w) >> 1);

@@ -6,6 +6,15 @@ namespace display {
 
 struct Rect { int left, top, right, bottom; };
 
+// Where the time display sits in the main window's client area; the window's
+// layout sets it.
+extern int displayTop;
+extern int displayWidth;
+extern int displayHeight;
+
+// The slot under a client point, given the current geometry.
+uint32_t slotAt(int x, int y);
+
 // Mark id that matches no slot: one timer never shows the asterisk.
 constexpr uint32_t kNoMark = 5;
 constexpr int kMarkSize = 20;

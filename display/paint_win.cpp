@@ -1,7 +1,5 @@
 #include "display/paint_win.h"
 
-#include "app/layout.h"
-#include "app/state.h"
 #include "countdown/engine.h"
 #include "settings/record.h"
 #include "settings/text.h"
@@ -42,14 +40,14 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     char face[settings::kTextSize];
     settings::copyField(face, r.fontName[slot]);
     uint32_t height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot],
-                                 app::timerCount(), app::displayWidth, app::displayHeight);
+                                 settings::timerCount(), displayWidth, displayHeight);
     HFONT font = makeFont(height, face);
     HGDIOBJ previous = SelectObject(dc, font);
     char shown[countdown::kTextBytes];
     text::copyBounded(shown, countdown::slotText[slot], sizeof shown);
     DrawTextA(dc, shown, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
-    if (mark == app::shownTimer && app::displayWidth > kMarkMinArea && app::displayHeight > kMarkMinArea) {
+    if (mark == countdown::shownTimer && displayWidth > kMarkMinArea && displayHeight > kMarkMinArea) {
         RECT corner{area.left, area.top, area.left + kMarkSize, area.top + kMarkSize};
         HFONT small = makeFont(kMarkSize, face);
         SelectObject(dc, small);
@@ -65,17 +63,17 @@ void paintMain(HWND window) {
     PAINTSTRUCT ps;
     HDC screen = BeginPaint(window, &ps);
     HDC memory = CreateCompatibleDC(screen);
-    if (!backBuffer && app::displayWidth > 0 && app::displayHeight > 0)
-        backBuffer = CreateCompatibleBitmap(screen, app::displayWidth, app::displayHeight);
+    if (!backBuffer && displayWidth > 0 && displayHeight > 0)
+        backBuffer = CreateCompatibleBitmap(screen, displayWidth, displayHeight);
     if (backBuffer) {
         HGDIOBJ previous = SelectObject(memory, backBuffer);
-        uint32_t count = app::timerCount();
+        uint32_t count = settings::timerCount();
         for (uint32_t slot = 0; slot <= count; ++slot) {
-            slotRect = slotArea(count, slot, app::displayWidth, app::displayHeight);
+            slotRect = slotArea(count, slot, displayWidth, displayHeight);
             drawSlot(memory, markId(count, slot), slot);
         }
-        slotRect = {0, 0, app::displayWidth, app::displayHeight};
-        BitBlt(screen, 0, app::displayTop, app::displayWidth, app::displayHeight, memory, 0, 0, SRCCOPY);
+        slotRect = {0, 0, displayWidth, displayHeight};
+        BitBlt(screen, 0, displayTop, displayWidth, displayHeight, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
     }
     DeleteDC(memory);

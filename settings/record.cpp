@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "countdown/engine.h"
 #include "settings/text.h"
 
 namespace settings {
@@ -108,7 +107,7 @@ void migrateFrom300() {
     copyField(r.soundPath[0], r.legacySoundPath);
     copyField(r.finishText[0], r.legacyFinishText);
     copyField(r.fontName[0], r.legacyFontName);
-    r.durationMs[0] = countdown::normaliseFields();
+    r.durationMs[0] = normaliseTime(r);
 }
 
 uint32_t formatCheck(const unsigned char* header, size_t length) {
@@ -149,6 +148,24 @@ void buildFileImage(unsigned char* out, bool overrideActive, const char* savedTe
         // Keep the bytes after the NUL as the live record has them.
         text::copyBounded(slot0, savedText, kTextSize);
     }
+}
+
+uint32_t normaliseTime(Record& r) {
+    if (r.seconds > 59) {
+        r.minutes += r.seconds / 60;
+        r.seconds %= 60;
+    }
+    if (r.minutes > 59) {
+        r.hours += r.minutes / 60;
+        r.minutes %= 60;
+    }
+    if (r.hours > 23) {
+        r.days += r.hours / 24;
+        r.hours %= 24;
+    }
+    if (r.days > 49) r.days = 49;
+    uint64_t total = ((((uint64_t)r.days * 24 + r.hours) * 60 + r.minutes) * 60 + r.seconds) * 1000;
+    return total > kMaxTotalMs ? kMaxTotalMs : static_cast<uint32_t>(total);
 }
 
 }  // namespace settings

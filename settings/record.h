@@ -10,6 +10,7 @@ namespace settings {
 constexpr uint32_t kRecordSize = 10000;
 constexpr uint32_t kTextSize = 600;  // every text field; 599 bytes + NUL
 constexpr uint32_t kSlots = 4;
+constexpr uint32_t kMaxTotalMs = 4294967295u;
 
 struct Record {
     uint32_t rememberTime;
@@ -191,5 +192,14 @@ void buildFileImage(unsigned char* out, bool overrideActive, const char* savedTe
 
 // Copies a text field, cutting at 599 bytes when it has no NUL.
 void copyField(char* dest, const char* source);
+
+// Slot index made safe for arrays of four, whatever a stored value says.
+inline uint32_t slotIndex(uint32_t v) { return v < 4 ? v : 3; }
+// timerCountIndex bounded to 0..3, as layout and ticking use it.
+inline uint32_t timerCount() { return record.timerCountIndex < 4 ? record.timerCountIndex : 3; }
+
+// Carries seconds into minutes, minutes into hours and hours into days in
+// the record's time fields, limits days to 49 and returns the total in ms.
+uint32_t normaliseTime(Record& r);
 
 }  // namespace settings

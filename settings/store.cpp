@@ -2,15 +2,18 @@
 
 #include <cstring>
 
-#include "app/platform.h"
-#include "app/state.h"
-#include "countdown/engine.h"
-#include "dialogs/msgbox.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 #include "settings/files.h"
 #include "settings/record.h"
 #include "settings/text.h"
 
 namespace settings {
+
+char programFolder[kFolderSize];
+char dataFolder[kFolderSize];
+bool finishTextOverridden;
+char savedFinishText[kFolderSize];
 
 static const char kFileName[] = "dTiv.dat";
 static const char kTempName[] = "dTiv.tmp";
@@ -21,37 +24,31 @@ static const char kHintLine1[] = "设置高级选项或查看帮助文件";
 static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
 
 static void dataPath(char* out, const char* name) {
-    text::copyBounded(out, app::dataFolder, app::kFolderSize);
-    if (text::length(out) + text::length(name) < app::kFolderSize) text::append(out, name);
-}
-
-void simpleModeReset() {
-    simpleModeRecord();
-    app::shownTimer = 0;
-    platform::keepOnTop(record.topmost);
-    platform::invalidate(true);
+    text::copyBounded(out, dataFolder, kFolderSize);
+    if (text::length(out) + text::length(name) < kFolderSize) text::append(out, name);
 }
 
 static void firstRun() {
     fullDefaults();
     platform::acquireMessageBox();
-    dialogs::messageStyle = dialogs::kStyleOkCancel;
-    dialogs::messageLines[0] = kWelcome;
-    dialogs::messageLines[2] = kAskSimple;
-    if (platform::showMessageBox(false) == dialogs::kResultOk) {
+    platform::messageStyle = platform::kStyleOkCancel;
+    platform::messageLines[0] = kWelcome;
+    platform::messageLines[2] = kAskSimple;
+    if (platform::showMessageBox(false) == platform::kResultOk) {
         record.interfaceLevel = 0;
-        simpleModeReset();
+        // No window and no count exist yet: the record is all there is to reset.
+        simpleModeRecord();
         return;
     }
     record.interfaceLevel = 6;
     platform::acquireMessageBox();
-    dialogs::messageLines[0] = kHintLine1;
-    dialogs::messageLines[1] = kHintLine2;
+    platform::messageLines[0] = kHintLine1;
+    platform::messageLines[1] = kHintLine2;
     platform::showMessageBox(false);
 }
 
 void load() {
-    char path[app::kFolderSize];
+    char path[kFolderSize];
     dataPath(path, kFileName);
     static unsigned char image[kFileSize];
     size_t got = 0;
@@ -63,7 +60,7 @@ void load() {
 }
 
 bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
-    char temp[app::kFolderSize];
+    char temp[kFolderSize];
     dataPath(temp, kTempName);
     void* file = files::createAlways(temp);
     if (!file) return false;
@@ -75,11 +72,10 @@ bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
 }
 
 bool save() {
-    if (app::windowState == app::kWindowNormal) platform::capturePlacement(record.windowPlacement);
-    countdown::loadFromFields(countdown::kNoSlot);
+    if (platform::windowState == platform::kWindowNormal) platform::capturePlacement(record.windowPlacement);
     static unsigned char image[kFileSize];
-    buildFileImage(image, app::finishTextOverridden, app::savedFinishText);
-    char path[app::kFolderSize];
+    buildFileImage(image, finishTextOverridden, savedFinishText);
+    char path[kFolderSize];
     dataPath(path, kFileName);
     return writeWhole(path, image, kFileSize);
 }

@@ -4,12 +4,20 @@
 
 namespace settings {
 
+constexpr uint32_t kFolderSize = 600;
+
+extern char programFolder[kFolderSize];   // ends in '\\', or empty
+extern char dataFolder[kFolderSize];      // ends in '\\', or empty
+// The command line replaced slot 0's finish text for this run only; the file
+// keeps savedFinishText in its place.
+extern bool finishTextOverridden;
+extern char savedFinishText[kFolderSize];
+
 // Loads the record; a missing file is the first run and asks its questions.
 void load();
-// Writes header + record; false when the old file was left in place.
+// Writes header + record as they stand; false when the old file was left in
+// place. app::saveSettings reads the time fields first.
 bool save();
-// The simple-mode reset: record, shown timer, and the window when it exists.
-void simpleModeReset();
 // Writes `length` bytes to `path` through a temporary file, so a failure
 // at any point leaves the previous file whole.
 bool writeWhole(const char* path, const unsigned char* data, uint32_t length);

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "app/platform.h"
-#include "app/state.h"
+#include "platform/platform.h"
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound_platform.h"
@@ -12,6 +11,7 @@ namespace sound {
 
 char currentSoundPath[kPathBytes];
 std::atomic<uint32_t> mediaLoaded;
+std::atomic<uint32_t> soundChooserOpen;
 
 constexpr uint32_t kPickTries = 3;
 constexpr char kWaveExtension[] = ".wav";
@@ -20,7 +20,7 @@ static settings::Record& rec() { return settings::record; }
 
 void prepareSound(uint32_t slot) {
     settings::Record& r = rec();
-    slot = app::slotIndex(slot);
+    slot = settings::slotIndex(slot);
     text::copyBounded(currentSoundPath, r.soundPath[slot], kPathBytes);
     r.currentSoundType = r.soundType[slot];
     if (r.currentSoundType == kTypeFolder) pickRandomFile(currentSoundPath, kFolderPattern);

@@ -22,6 +22,9 @@ extern char currentSoundPath[kPathBytes];
 // a media sound is loaded.
 extern std::atomic<uint32_t> mediaLoaded;
 
+// The Timer page's file or folder chooser is open; alarm repeats wait.
+extern std::atomic<uint32_t> soundChooserOpen;
+
 void prepareSound(uint32_t slot);
 void playSound();
 void playMedia(const char* path);

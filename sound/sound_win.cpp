@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "settings/text.h"
 #include "sound/sound.h"
 #include "sound/sound_platform.h"
@@ -27,22 +27,19 @@ constexpr DWORD kMediaStyle =
 static_assert(kMediaStyle == 0x4000C00A, "media window style");
 constexpr char kKeyContainer[] = "TIVY";
 
-// onMainThread carries one 32-bit word; in this 32-bit program a pointer fits.
-static_assert(sizeof(void*) == sizeof(uint32_t), "pointer passed as a 32-bit word");
-
 struct MediaRequest {
     const char* path;
     uint32_t end;
 };
 
-void closeOnMain(uint32_t) {
+void closeOnMain(uintptr_t) {
     if (!sound::mediaWindow) return;
     SendMessageA(sound::mediaWindow, WM_CLOSE, 0, 0);
     sound::mediaWindow = nullptr;
 }
 
-void playOnMain(uint32_t arg) {
-    auto* request = reinterpret_cast<MediaRequest*>(static_cast<uintptr_t>(arg));
+void playOnMain(uintptr_t arg) {
+    auto* request = reinterpret_cast<MediaRequest*>(arg);
     closeOnMain(0);
     HWND parent = static_cast<HWND>(platform::mainWindowHandle());
     sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, request->path);
@@ -61,7 +58,7 @@ void playWave(const char* path) { PlaySoundA(path, nullptr, SND_FILENAME | SND_A
 
 uint32_t playMedia(const char* path) {
     MediaRequest request{path, 0};
-    onMainThread(playOnMain, static_cast<uint32_t>(reinterpret_cast<uintptr_t>(&request)));
+    onMainThread(playOnMain, reinterpret_cast<uintptr_t>(&request));
     return request.end;
 }
 

@@ -4,19 +4,22 @@
 #include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
-#include "dialogs/msgbox.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
+#include "settings/store.h"
 #include "sound/sound.h"
 
 inline void resetRunState() {
     countdown::resetAll();
     countdown::repeatSlot = countdown::kNoSlot;
     countdown::alarmBusy = 0;
+    countdown::shownTimer = 0;
+    countdown::customTimeOn = 0;
     sound::mediaLoaded = 0;
-    app::shownTimer = 0;
-    app::windowState = 0;
-    app::customTimeOn = 0;
-    app::finishTextOverridden = false;
+    sound::soundChooserOpen = 0;
+    platform::windowState = 0;
+    platform::resetMessageRequest();
+    platform::messageResult = 0;
+    settings::finishTextOverridden = false;
     app::aboutOpen = false;
-    dialogs::resetMessageRequest();
-    dialogs::messageResult = 0;
 }

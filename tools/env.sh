@@ -1,8 +1,10 @@
 # Shared set-up for tools/build, tools/run, tools/test, the ctest Wine emulator and e2e scripts.
 # Source it from bash:  . "$(dirname "$0")/../tools/env.sh"
+# TIV_WINDOWS (win32 or win64) picks the Windows build that Wine runs: build/win32, the i686
+# Tiv.exe we ship, where this host runs 32-bit code, else its x86-64 twin build/win64.
 # Functions (all idempotent):
 #   tiv_ensure_packages  install what a fresh Debian 12 lacks (root), or say the apt command
-#   tiv_build            configure and build build/native and build/win32
+#   tiv_build            configure and build build/native, build/win32 and build/win64
 #   tiv_session_start    Xvfb if there is no DISPLAY, Wine prefix, persistent wineserver
 #   tiv_session_stop     stop only what tiv_session_start started
 #   tiv_wine ARGS...     run wine in Tiv's environment (locale 936, private prefix and HOME);
@@ -11,14 +13,53 @@
 TIV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TIV_BUILD=$TIV_ROOT/build
 TIV_NATIVE_DIR=$TIV_BUILD/native
-TIV_WIN32_DIR=$TIV_BUILD/win32
-TIV_EXE_UNIX=$TIV_WIN32_DIR/Tiv.exe
 TIV_LOCALE_DIR=$TIV_BUILD/locale
 TIV_WINE_HOME=$TIV_BUILD/home
 TIV_LOG_DIR=$TIV_BUILD/logs
 
-export WINEPREFIX=$TIV_BUILD/wineprefix
-export WINEARCH=win32
+tiv_say() { printf 'tiv: %s\n' "$*" >&2; }
+
+# Whether 32-bit x86 code runs here, found by running some: a static i386 ELF that makes the
+# exit(0) system call. Names and packages say nothing; some kernels have 32-bit emulation off.
+tiv_runs_32bit() {
+  if [ -z "${TIV_RUNS_32BIT:-}" ]; then
+    local probe=$TIV_BUILD/probe-i386.$$
+    mkdir -p "$TIV_BUILD"
+    # ELF header, one PT_LOAD header, then: mov eax,1; xor ebx,ebx; int 0x80
+    { printf '\177ELF\1\1\1\0\0\0\0\0\0\0\0\0\2\0\3\0\1\0\0\0\124\200\4\10\64\0\0\0\0\0\0\0'
+      printf '\0\0\0\0\64\0\40\0\1\0\0\0\0\0\0\0\1\0\0\0\0\0\0\0\0\200\4\10\0\200\4\10'
+      printf '\135\0\0\0\135\0\0\0\5\0\0\0\0\20\0\0\270\1\0\0\0\61\333\315\200'
+    } >"$probe"
+    TIV_RUNS_32BIT=no
+    chmod +x "$probe" && ("$probe") </dev/null >/dev/null 2>&1 && TIV_RUNS_32BIT=yes
+    rm -f "$probe"
+    export TIV_RUNS_32BIT
+  fi
+  [ "$TIV_RUNS_32BIT" = yes ]
+}
+
+# Which Windows build Wine runs, and why (for the one line tools/test and tools/run print).
+if [ -n "${TIV_WINDOWS:-}" ]; then
+  TIV_WINDOWS_WHY="chosen by TIV_WINDOWS"
+elif tiv_runs_32bit; then
+  TIV_WINDOWS=win32 TIV_WINDOWS_WHY="this host runs 32-bit code"
+else
+  TIV_WINDOWS=win64 TIV_WINDOWS_WHY="this host runs no 32-bit code"
+fi
+case $TIV_WINDOWS in
+  win32) TIV_WINE_LOADER=wine TIV_WINESERVER=wineserver
+    unset WINELOADER WINESERVER ;;
+  # Debian's wine and wineserver scripts pick the 32-bit loader whenever it is installed.
+  win64) TIV_WINE_LOADER=/usr/lib/wine/wine64 TIV_WINESERVER=/usr/lib/wine/wineserver64
+    export WINELOADER=$TIV_WINE_LOADER WINESERVER=$TIV_WINESERVER ;;
+  *) tiv_say "TIV_WINDOWS is win32 or win64, not '$TIV_WINDOWS'"; exit 2 ;;
+esac
+export TIV_WINDOWS
+TIV_WIN_DIR=$TIV_BUILD/$TIV_WINDOWS
+TIV_EXE_UNIX=$TIV_WIN_DIR/Tiv.exe
+
+export WINEPREFIX=$TIV_BUILD/wineprefix-$TIV_WINDOWS
+export WINEARCH=$TIV_WINDOWS
 export WINEDEBUG=-all
 # No sound drivers (none exist here), no Mono/Gecko install prompts, no menu entries in $HOME.
 export WINEDLLOVERRIDES="winealsa.drv,winepulse.drv=d;mscoree,mshtml=;winemenubuilder.exe=d"
@@ -29,50 +70,65 @@ export TIV_EXE TIV_SRC
 TIV_EXE=$(tiv_winpath "$TIV_EXE_UNIX")
 TIV_SRC=$(tiv_winpath "$TIV_ROOT")
 
-tiv_say() { printf 'tiv: %s\n' "$*" >&2; }
-
-TIV_PACKAGES=(wine wine32:i386 wine64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix
-  binutils-mingw-w64-i686 mingw-w64-tools xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine fonts-liberation
-  imagemagick cmake googletest locales g++ make)
+TIV_PACKAGES=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine fonts-liberation imagemagick cmake googletest
+  locales g++ make)
 
 tiv_missing_packages() {
-  local have p
-  have=$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${TIV_PACKAGES[@]}" 2>/dev/null |
+  local have p pkgs=("${TIV_PACKAGES[@]}")
+  # 32-bit Wine only where it can run; win64 needs none of it.
+  tiv_runs_32bit && pkgs+=(wine32:i386)
+  have=$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${pkgs[@]}" 2>/dev/null |
     awk '$2 == "installed" { print $1 }')
-  for p in "${TIV_PACKAGES[@]}"; do
+  for p in "${pkgs[@]}"; do
     # dpkg-query names native packages without their architecture
     grep -qx -e "$p" -e "${p%:*}" <<<"$have" || printf '%s ' "$p"
   done
 }
 
 tiv_ensure_packages() {
-  local missing
+  local missing multiarch=
   missing=$(tiv_missing_packages)
   [ -z "$missing" ] && return 0
+  [[ $missing == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386 &&
+    multiarch=1
   if [ "$(id -u)" != 0 ]; then
     tiv_say "missing packages: $missing"
-    printf '%s\n' "sudo sh -c 'dpkg --add-architecture i386 && apt-get update && apt-get install -y --no-install-recommends $missing'" >&2
+    printf '%s\n' "sudo sh -c '${multiarch:+dpkg --add-architecture i386 && }apt-get update && apt-get install -y --no-install-recommends $missing'" >&2
     exit 1
   fi
   tiv_say "installing: $missing"
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+  if [ -n "$multiarch" ]; then dpkg --add-architecture i386 || return 1; fi
   apt-get update -q || return 1
   # shellcheck disable=SC2086
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
 }
 
+tiv_toolchain() {
+  case $1 in
+    win32) echo "$TIV_ROOT/cmake/mingw-i686.cmake" ;;
+    win64) echo "$TIV_ROOT/cmake/mingw-x86_64.cmake" ;;
+  esac
+}
+
+# Every tree on every host, so neither Windows build drifts; a failed tree does not stop the others.
 tiv_build() {
-  local jobs
+  local jobs kind dir rc=0
   jobs=$(nproc)
   if [ ! -f "$TIV_NATIVE_DIR/CMakeCache.txt" ]; then
     cmake -S "$TIV_ROOT" -B "$TIV_NATIVE_DIR" -DCMAKE_BUILD_TYPE=Debug || return 1
   fi
-  cmake --build "$TIV_NATIVE_DIR" -j"$jobs" || return 1
-  if [ ! -f "$TIV_WIN32_DIR/CMakeCache.txt" ]; then
-    cmake -S "$TIV_ROOT" -B "$TIV_WIN32_DIR" -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$TIV_ROOT/cmake/mingw-i686.cmake" || return 1
-  fi
-  cmake --build "$TIV_WIN32_DIR" -j"$jobs"
+  cmake --build "$TIV_NATIVE_DIR" -j"$jobs" || rc=1
+  for kind in win32 win64; do
+    dir=$TIV_BUILD/$kind
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+      cmake -S "$TIV_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$(tiv_toolchain "$kind")" || { rc=1; continue; }
+    fi
+    cmake --build "$dir" -j"$jobs" || { rc=1; tiv_say "build/$kind failed"; }
+  done
+  return "$rc"
 }
 
 # zh_CN.UTF-8 is rarely generated; without it Wine picks code page 1252.
@@ -87,8 +143,8 @@ tiv_ensure_locale() {
 TIV_WINE_ENV=(HOME="$TIV_WINE_HOME" XDG_CONFIG_HOME="$TIV_WINE_HOME/.config"
   XDG_DATA_HOME="$TIV_WINE_HOME/.local/share" XDG_CACHE_HOME="$TIV_WINE_HOME/.cache"
   LOCPATH="$TIV_LOCALE_DIR" LC_ALL=zh_CN.UTF-8 LANG=zh_CN.UTF-8)
-tiv_wine() { mkdir -p "$TIV_WINE_HOME"; env "${TIV_WINE_ENV[@]}" wine "$@"; }
-tiv_wineserver() { env "${TIV_WINE_ENV[@]}" wineserver "$@"; }
+tiv_wine() { mkdir -p "$TIV_WINE_HOME"; env "${TIV_WINE_ENV[@]}" "$TIV_WINE_LOADER" "$@"; }
+tiv_wineserver() { env "${TIV_WINE_ENV[@]}" "$TIV_WINESERVER" "$@"; }
 
 # Wine reads .reg files without a BOM in the ANSI code page, so write UTF-16 with a BOM.
 tiv_hex() { od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /,/g'; }  # stdin as regedit hex
@@ -126,32 +182,35 @@ tiv_write_registry() {
 }
 
 tiv_ensure_prefix() {
-  local stamp=$WINEPREFIX/.tiv-prefix-v3 reg=$TIV_BUILD/tiv-prefix.reg
+  local stamp=$WINEPREFIX/.tiv-prefix-v3 reg=$TIV_BUILD/tiv-prefix-$TIV_WINDOWS.reg log=$TIV_LOG_DIR/wineboot-$TIV_WINDOWS.log
   [ -f "$stamp" ] && return 0
   tiv_ensure_locale || return 1
   mkdir -p "$TIV_LOG_DIR"
-  timeout 30 env "${TIV_WINE_ENV[@]}" wineserver -k </dev/null >/dev/null 2>&1  # a half-made prefix's
+  timeout 30 env "${TIV_WINE_ENV[@]}" "$TIV_WINESERVER" -k </dev/null >/dev/null 2>&1  # a half-made prefix's
   rm -rf "$WINEPREFIX"
   tiv_say "creating the Wine prefix $WINEPREFIX"
-  # Output goes to a file, never a pipe: Wine's helper processes keep it open.
-  if ! timeout 300 "$TIV_ROOT/tools/wine" wineboot -i </dev/null >"$TIV_LOG_DIR/wineboot.log" 2>&1; then
-    tiv_say "wineboot failed; see $TIV_LOG_DIR/wineboot.log"; return 1
+  # Output goes to a file, never a pipe: Wine's helper processes keep it open. A 64-bit prefix
+  # warns that syswow64's rundll32 is missing: nothing here needs it.
+  if ! timeout 300 "$TIV_ROOT/tools/wine" wineboot -i </dev/null >"$log" 2>&1; then
+    tiv_say "wineboot failed; see $log"
+    [ "$TIV_WINDOWS" = win32 ] && ! tiv_runs_32bit && tiv_say "this host runs no 32-bit code: use TIV_WINDOWS=win64"
+    return 1
   fi
   # Debian's wineboot leaves C:\windows\Fonts empty; without Marlett, caption buttons show letters.
   cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" || { tiv_say "no Wine fonts (fonts-wine)"; return 1; }
   tiv_write_registry "$reg"
-  timeout 120 "$TIV_ROOT/tools/wine" regedit /S "$(tiv_winpath "$reg")" </dev/null >>"$TIV_LOG_DIR/wineboot.log" 2>&1 || { tiv_say "regedit failed"; return 1; }
+  timeout 120 "$TIV_ROOT/tools/wine" regedit /S "$(tiv_winpath "$reg")" </dev/null >>"$log" 2>&1 || { tiv_say "regedit failed"; return 1; }
   # Let the registry reach disk before anything else uses the prefix.
-  timeout 60 env "${TIV_WINE_ENV[@]}" wineserver -w </dev/null >/dev/null 2>&1
+  timeout 60 env "${TIV_WINE_ENV[@]}" "$TIV_WINESERVER" -w </dev/null >/dev/null 2>&1
   touch "$stamp"
 }
 
 tiv_start_display() {
   [ -n "${DISPLAY:-}" ] && return 0
   mkdir -p "$TIV_LOG_DIR"
-  local fdfile=$TIV_LOG_DIR/xvfb.display i
+  local fdfile=$TIV_LOG_DIR/xvfb-$TIV_WINDOWS.display log=$TIV_LOG_DIR/xvfb-$TIV_WINDOWS.log i
   : >"$fdfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$TIV_LOG_DIR/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$log" 2>&1 &
   TIV_XVFB_PID=$!
   for ((i = 0; i < 100; i++)); do
     [ -s "$fdfile" ] && break
@@ -159,7 +218,7 @@ tiv_start_display() {
     sleep 0.1
   done
   if [ ! -s "$fdfile" ]; then
-    tiv_say "Xvfb did not start; see $TIV_LOG_DIR/xvfb.log"
+    tiv_say "Xvfb did not start; see $log"
     kill "$TIV_XVFB_PID" 2>/dev/null; TIV_XVFB_PID=
     return 1
   fi
@@ -176,10 +235,11 @@ tiv_start_wineserver() {
   timeout 120 "$TIV_ROOT/tools/wine" cmd /c exit </dev/null >/dev/null 2>&1
 }
 
-# One session per prefix: tests find windows by name and would see another run's Tiv. A lock
+# One session per prefix: tests find windows by name and would see another run's Tiv. Each
+# Windows build has its own prefix, wineserver and, without a DISPLAY, its own Xvfb. A lock
 # directory holding the owner's pid (not flock: Wine's daemons would inherit the descriptor).
 tiv_lock_session() {
-  local lock=$TIV_BUILD/session.lock owner i
+  local lock=$TIV_BUILD/session-$TIV_WINDOWS.lock owner i
   mkdir -p "$TIV_BUILD"
   for ((i = 0; ; i++)); do
     if mkdir "$lock" 2>/dev/null; then
@@ -201,26 +261,27 @@ tiv_lock_session() {
   done
 }
 
+# TIV_SESSION names the build whose session this process runs in.
 tiv_session_start() {
-  if [ -n "${TIV_SESSION:-}" ]; then return 0; fi
+  if [ "${TIV_SESSION:-}" = "$TIV_WINDOWS" ]; then return 0; fi
   tiv_lock_session || return 1
   tiv_start_display || return 1
   tiv_ensure_prefix || return 1
   tiv_start_wineserver
   TIV_SESSION_OWNER=1
-  export TIV_SESSION=1
+  export TIV_SESSION=$TIV_WINDOWS
 }
 
 tiv_session_stop() {
   if [ -n "${TIV_SESSION_OWNER:-}" ]; then
     if [ -n "${TIV_WINESERVER_OURS:-}" ]; then
-      timeout 30 env "${TIV_WINE_ENV[@]}" wineserver -k </dev/null >/dev/null 2>&1
+      timeout 30 env "${TIV_WINE_ENV[@]}" "$TIV_WINESERVER" -k </dev/null >/dev/null 2>&1
     fi
     TIV_SESSION_OWNER='' TIV_WINESERVER_OURS=
     unset TIV_SESSION
   fi
   if [ -n "${TIV_LOCKED:-}" ]; then
-    rm -rf "$TIV_BUILD/session.lock"
+    rm -rf "$TIV_BUILD/session-$TIV_WINDOWS.lock"
     TIV_LOCKED=
   fi
   if [ -n "${TIV_XVFB_PID:-}" ]; then

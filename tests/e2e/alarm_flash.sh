@@ -3,7 +3,7 @@
 # flashes (colours swapped, normal, swapped) until Return closes the window; then it stays normal.
 # A first run writes the settings file: defaults, the fields set to 2 s with /s=2 and the key R,
 # saved by Alt+F4; the script then gives the window a larger placement.
-# Leaves alarm_flash_{inverted,normal,after}.png in build/e2e-shots/.
+# Leaves alarm_flash_{inverted,normal,after}.png in build/e2e-shots/win32/ (or win64/).
 . "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 e2e_begin
 rm -f "$shots"/alarm_flash_*.png

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A user's countdown, with real input: answer the first run, type 1 minute 30 seconds, R, S, and
 # watch it count; then four timers with the second one shown and counting. Screenshots go to
-# build/e2e-shots/countdown_one.png and countdown_four.png; the checks read their pixels.
+# build/e2e-shots/win32/ (or win64/): countdown_one.png and countdown_four.png; the checks read
+# their pixels.
 # Every Wine process writes to a file, never to this script's stdout: see tools/env.sh.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 e2e_begin

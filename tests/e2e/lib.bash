@@ -1,4 +1,6 @@
 # Shared by the e2e scripts: environment, clean-up and the fresh folder Tiv runs in.
+# TIV_WINDOWS, set by the build tree that registered the script, picks build/win32 or build/win64;
+# run directly, a script makes the same choice as tools/test.
 # Every Wine process writes to a file, never to a script's stdout: see tools/env.sh.
 set -u
 . "$(dirname "${BASH_SOURCE[0]}")/../../tools/env.sh"
@@ -7,7 +9,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 dir=""
 pid=""
-shots=$TIV_BUILD/e2e-shots
+shots=$TIV_BUILD/e2e-shots/$TIV_WINDOWS
 
 # Stops the Tiv this script started, if it still runs.
 stop_tiv() {
@@ -33,12 +35,12 @@ e2e_begin() {
   tiv_session_start || fail "could not start Xvfb or Wine"
   dir=$(mktemp -d "$TIV_BUILD/e2e.XXXXXX")
   cp "$TIV_EXE_UNIX" "$dir/"
-  [ -f "$TIV_WIN32_DIR/ReadMe.htm" ] && cp "$TIV_WIN32_DIR/ReadMe.htm" "$dir/"
+  [ -f "$TIV_WIN_DIR/ReadMe.htm" ] && cp "$TIV_WIN_DIR/ReadMe.htm" "$dir/"
   mkdir -p "$shots"
 }
 
-# Starts Tiv.exe in $dir with the given arguments. tools/wine execs down to the Wine loader,
-# so $pid is Tiv's own unix process.
+# Starts Tiv.exe in $dir with the given arguments. tools/wine execs down to the Wine loader
+# (wine64 itself for win64), so $pid is Tiv's own unix process.
 start_tiv() {
   (cd "$dir" && exec "$TIV_ROOT/tools/wine" Tiv.exe "$@" </dev/null >>"$dir/wine.log" 2>&1) &
   pid=$!

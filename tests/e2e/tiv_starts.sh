@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Tiv.exe, started under Wine from a fresh folder, puts up a window with drawn content.
-# Run by ctest (build/win32) or directly; leaves its screenshot in build/e2e-shots/.
+# Run by ctest (build/win32 or build/win64) or directly; leaves its screenshot in
+# build/e2e-shots/win32/ (or win64/).
 # Every Wine process writes to a file, never to this script's stdout: see tools/env.sh.
 . "$(dirname "${BASH_SOURCE[0]}")/lib.bash"
 e2e_begin

@@ -7,13 +7,12 @@
 #include <thread>
 #include <vector>
 
-#include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
-#include "dialogs/state.h"
 #include "display/geometry.h"
 #include "resources/resource.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "sound/sound.h"
 #include "tests/native/fake_platform.h"
 #include "tests/native/fake_sound.h"
@@ -36,7 +35,7 @@ void PrintTo(const Step& step, std::ostream* os) { *os << step.code << (step.inv
 class Alarm : public ::testing::Test {
 protected:
     void SetUp() override { fake::reset(); }
-    void TearDown() override { dialogs::soundChooserOpen = 0; }
+    void TearDown() override { sound::soundChooserOpen = 0; }
 
     // Both the time fields and the remembered length say `seconds`.
     static void setLength(uint32_t slot, uint32_t seconds) {
@@ -50,7 +49,7 @@ protected:
     // Starts the slot and runs the clock to the tick that completes it.
     static void runToZero(uint32_t slot, uint32_t seconds) {
         setLength(slot, seconds);
-        app::shownTimer = slot;
+        countdown::shownTimer = slot;
         countdown::startStop();
         fake::advance(seconds * 1000 + countdown::kTickMs);
         ASSERT_EQ(std::vector<uint32_t>{slot}, fake::threads);
@@ -145,7 +144,7 @@ TEST_F(Alarm, RestartAtCompletionRepeatsFourTimesWhileCounting) {
 TEST_F(Alarm, DefaultAlarm) {
     fake::fields[IDC_MINUTES] = 5;
     setLength(0, 300);
-    app::shownTimer = 0;
+    countdown::shownTimer = 0;
     countdown::startStop();
     fake::advance(300000 + 500);
     std::vector<Step> trace;
@@ -396,10 +395,10 @@ TEST_F(Alarm, RepeatsWaitWhileTheSoundChooserIsOpen) {
     record.autoRestart[0] = 1;
     runToZero(0, 2);
     runAlarms();
-    dialogs::soundChooserOpen = 1;
+    sound::soundChooserOpen = 1;
     fake::advance(3 * 1500);
     EXPECT_EQ(1u, runState[0].load());
-    dialogs::soundChooserOpen = 0;
+    sound::soundChooserOpen = 0;
     fake::advance(1500);
     EXPECT_EQ(2u, runState[0].load());
 }

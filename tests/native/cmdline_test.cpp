@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/cmdline.h"
-#include "app/state.h"
 #include "countdown/engine.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "tests/native/fake_platform.h"
 
 using app::TokenStatus;
@@ -93,11 +93,11 @@ TEST_F(Options, FinishTextKeepsTheFirstSavedText) {
     std::string original = settings::record.finishText[0];
     app::readOptions("Tiv.exe \"/a=Tea is ready\" /a=Second");
     EXPECT_STREQ(settings::record.finishText[0], "Second");
-    EXPECT_EQ(std::string(app::savedFinishText), original);
-    EXPECT_TRUE(app::finishTextOverridden);
+    EXPECT_EQ(std::string(settings::savedFinishText), original);
+    EXPECT_TRUE(settings::finishTextOverridden);
 
     fake::reset();
     app::readOptions("Tiv.exe /a=Big");  // ends in g: only the start flag
-    EXPECT_FALSE(app::finishTextOverridden);
+    EXPECT_FALSE(settings::finishTextOverridden);
     EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting);
 }

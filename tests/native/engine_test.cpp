@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "app/platform.h"
-#include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "tests/native/fake_platform.h"
 
 using namespace countdown;
@@ -121,9 +121,9 @@ TEST_F(Engine, AutoResetStartsFromTheFields) {
 TEST_F(Engine, StartAllAndStopAll) {
     record.timerCountIndex = 2;
     load(0, 0, 1, 0);
-    app::shownTimer = 1;
+    countdown::shownTimer = 1;
     load(0, 0, 2, 0);
-    app::shownTimer = 2;
+    countdown::shownTimer = 2;
     load(0, 0, 3, 0);
     runState[3] = kCounting;  // beyond the timer count: start all leaves it, stop all stops it
     startAll();
@@ -237,7 +237,7 @@ TEST_F(Engine, AcknowledgeReloadsFromTheFields) {
 
 TEST_F(Engine, HigherSlotsBeyondTheCountAreNotTicked) {
     record.timerCountIndex = 1;
-    app::shownTimer = 1;
+    countdown::shownTimer = 1;
     load(0, 0, 0, 5);
     startStop();
     record.timerCountIndex = 0;
@@ -251,12 +251,12 @@ TEST_F(Engine, HigherSlotsBeyondTheCountAreNotTicked) {
 }
 
 TEST_F(Engine, MinimisedTitleFollowsTheCountingSlot) {
-    app::windowState = app::kWindowMinimised;
+    platform::windowState = platform::kWindowMinimised;
     record.timerCountIndex = 1;
-    app::shownTimer = 1;
+    countdown::shownTimer = 1;
     load(0, 0, 2, 0);
     startStop();
-    app::shownTimer = 0;  // not counting: the lowest counting slot is shown
+    countdown::shownTimer = 0;  // not counting: the lowest counting slot is shown
     fake::advance(1000);
     EXPECT_EQ(fake::title, "01:59");
     EXPECT_EQ(titleSlot(), 1u);

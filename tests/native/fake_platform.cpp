@@ -3,12 +3,12 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "app/platform.h"
-#include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
-#include "dialogs/msgbox.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "sound/sound.h"
 #include "tests/run_state.h"
 
@@ -124,28 +124,29 @@ void capturePlacement(uint32_t placement[11]) {
     for (uint32_t i = 0; i < 11; ++i) placement[i] = fake::placement[i];
 }
 
-bool startAlarmThread(uint32_t slot) {
-    fake::calls.push_back("thread " + std::to_string(slot));
+// Records the thread instead of starting it: a test runs the body itself.
+bool startThread(void (*)(uint32_t), uint32_t arg) {
+    fake::calls.push_back("thread " + std::to_string(arg));
     if (fake::threadStartFails) return false;
-    fake::threads.push_back(slot);
+    fake::threads.push_back(arg);
     return true;
 }
 
 void closeMediaWindow() { fake::calls.push_back("closeMedia"); }
 
-void onMainThread(void (*fn)(uint32_t), uint32_t arg) { fn(arg); }
+void onMainThread(void (*fn)(uintptr_t), uintptr_t arg) { fn(arg); }
 
 void acquireMessageBox() { fake::calls.push_back("acquireBox"); }
 
 uint32_t showMessageBox(bool ownedByMainWindow) {
-    fake::Box box{dialogs::messageStyle, {}, dialogs::messageAutoCloseSeconds,
-                  dialogs::messageTopmost, ownedByMainWindow};
+    fake::Box box{platform::messageStyle, {}, platform::messageAutoCloseSeconds,
+                  platform::messageTopmost, ownedByMainWindow};
     for (int i = 0; i < 4; ++i)
-        if (dialogs::messageLines[i]) box.lines[i] = dialogs::messageLines[i];
+        if (platform::messageLines[i]) box.lines[i] = platform::messageLines[i];
     fake::boxes.push_back(box);
-    dialogs::resetMessageRequest();
-    dialogs::messageResult = fake::answerBox ? fake::answerBox(box) : dialogs::kResultOk;
-    return dialogs::messageResult;
+    platform::resetMessageRequest();
+    platform::messageResult = fake::answerBox ? fake::answerBox(box) : platform::kResultOk;
+    return platform::messageResult;
 }
 
 }  // namespace platform

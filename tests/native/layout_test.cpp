@@ -33,18 +33,18 @@ TEST_F(Layout, DaysPairFromTwoHundredElevenPixels) {
     EXPECT_EQ(wide.pairs[0].spin.x, 3 + 37 - 2);
     EXPECT_EQ(wide.pairs[0].spin.w, 15);
     EXPECT_EQ(wide.pairs[1].edit.x, 3 + 37 - 2 + 16);
-    EXPECT_EQ(app::displayTop, 60);
-    EXPECT_EQ(app::displayHeight, 40);
+    EXPECT_EQ(display::displayTop, 60);
+    EXPECT_EQ(display::displayHeight, 40);
 }
 
 TEST_F(Layout, HiddenControlsGiveTheWholeClientArea) {
     record.hideButtons = 1;
     app::layOut(300, 200);
-    EXPECT_EQ(app::displayTop, 60);  // all idle: controls stay
+    EXPECT_EQ(display::displayTop, 60);  // all idle: controls stay
     countdown::runState[2] = countdown::kCounting;
     app::FieldLayout l = app::layOut(300, 200);
-    EXPECT_EQ(app::displayTop, 0);
-    EXPECT_EQ(app::displayHeight, 200);
+    EXPECT_EQ(display::displayTop, 0);
+    EXPECT_EQ(display::displayHeight, 200);
     EXPECT_FALSE(l.pairs[0].shown);
 }
 
@@ -59,17 +59,17 @@ TEST_F(Layout, HitTestMatchesTheSlotAreas) {
     };
     for (const auto& c : cases) {
         record.timerCountIndex = c.countIndex;
-        EXPECT_EQ(app::slotAt(c.x, c.y), c.want) << c.countIndex << " " << c.x << "," << c.y;
-        display::Rect r = display::slotArea(c.countIndex, c.want, app::displayWidth, app::displayHeight);
-        int y = c.y - app::displayTop;
+        EXPECT_EQ(display::slotAt(c.x, c.y), c.want) << c.countIndex << " " << c.x << "," << c.y;
+        display::Rect r = display::slotArea(c.countIndex, c.want, display::displayWidth, display::displayHeight);
+        int y = c.y - display::displayTop;
         if (y >= 0) {
             EXPECT_TRUE(c.x >= r.left && c.x < r.right && y >= r.top && y < r.bottom + 1)
                 << "point outside the area it selects";
         }
     }
     record.timerCountIndex = 0;
-    app::shownTimer = 2;  // one timer: a click changes nothing
-    EXPECT_EQ(app::slotAt(10, 100), 2u);
+    countdown::shownTimer = 2;  // one timer: a click changes nothing
+    EXPECT_EQ(display::slotAt(10, 100), 2u);
 }
 
 TEST_F(Layout, SlotAreasTileTheDisplay) {
@@ -119,11 +119,11 @@ TEST_F(Layout, KeysAndArrows) {
     EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PassOn);  // one timer: the caret moves
     record.timerCountIndex = 2;
     EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PreviousTimer);
-    app::shownTimer = 0;
+    countdown::shownTimer = 0;
     EXPECT_EQ(app::previousTimer(), 2u);
-    app::shownTimer = 2;
+    countdown::shownTimer = 2;
     EXPECT_EQ(app::nextTimer(), 0u);
-    app::shownTimer = 1;
+    countdown::shownTimer = 1;
     EXPECT_EQ(app::nextTimer(), 2u);
 }
 

@@ -3,10 +3,11 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/layout.h"
 #include "countdown/alarm.h"
+#include "display/geometry.h"
 #include "inproc.h"
 #include "resources/resource.h"
+#include "settings/record.h"
 
 namespace alarms {
 
@@ -207,6 +208,6 @@ void endAlarms(HWND main) {
     }
 }
 
-COLORREF displayColour(HWND main) { return inproc::pixel(main, 4, app::displayTop + 4); }
+COLORREF displayColour(HWND main) { return inproc::pixel(main, 4, display::displayTop + 4); }
 
 }  // namespace alarms

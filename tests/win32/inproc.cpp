@@ -8,13 +8,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
-#include "dialogs/msgbox.h"
 #include "display/paint_win.h"
+#include "platform/messagebox.h"
 #include "settings/record.h"
+#include "settings/store.h"
 #include "settings/text.h"
 #include "sound/sound.h"
 #include "tests/run_state.h"
@@ -30,8 +30,8 @@ std::string folder;
 HWND open(const std::function<void()>& edit) {
     resetRunState();
     folder = driver::newTempFolder("tivin");
-    text::copyBounded(app::dataFolder, folder.c_str(), sizeof app::dataFolder);
-    text::copyBounded(app::programFolder, folder.c_str(), sizeof app::programFolder);
+    text::copyBounded(settings::dataFolder, folder.c_str(), sizeof settings::dataFolder);
+    text::copyBounded(settings::programFolder, folder.c_str(), sizeof settings::programFolder);
 
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();

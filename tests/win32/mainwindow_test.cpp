@@ -14,6 +14,7 @@
 #include "display/geometry.h"
 #include "driver.h"
 #include "inproc.h"
+#include "platform/platform.h"
 #include "settings/record.h"
 
 namespace {
@@ -61,12 +62,12 @@ bool looksLikeFourMinutesAnd(const char* text) {
 
 // The display area of the main window in client coordinates.
 RECT displayArea() {
-    return {0, app::displayTop, app::displayWidth, app::displayTop + app::displayHeight};
+    return {0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
 }
 
 RECT slotArea(uint32_t slot) {
-    display::Rect r = display::slotArea(app::timerCount(), slot, app::displayWidth, app::displayHeight);
-    return {r.left, r.top + app::displayTop, r.right, r.bottom + app::displayTop};
+    display::Rect r = display::slotArea(settings::timerCount(), slot, display::displayWidth, display::displayHeight);
+    return {r.left, r.top + display::displayTop, r.right, r.bottom + display::displayTop};
 }
 
 COLORREF drawn(uint32_t stored) { return stored & 0xFFFFFF; }
@@ -99,9 +100,9 @@ TEST_F(MainWindow, OpensAtDefaultSizeWithTheDaysPairHidden) {
     EXPECT_EQ(driver::itemNumber(main, 1002), 5u);
     EXPECT_EQ(driver::itemNumber(main, 1003), 0u);
     EXPECT_STREQ(countdown::slotText[0], "05:00");
-    EXPECT_EQ(app::displayTop, 60);
-    EXPECT_EQ(app::displayWidth, driver::clientSize(main).cx);
-    EXPECT_EQ(app::displayHeight, driver::clientSize(main).cy - 60);
+    EXPECT_EQ(display::displayTop, 60);
+    EXPECT_EQ(display::displayWidth, driver::clientSize(main).cx);
+    EXPECT_EQ(display::displayHeight, driver::clientSize(main).cy - 60);
 }
 
 TEST_F(MainWindow, DaysPairShowsFromAClientWidthOf211) {
@@ -130,8 +131,8 @@ TEST_F(MainWindow, DaysPairShowsFromAClientWidthOf211) {
     EXPECT_EQ(hours.left, 3);
     EXPECT_EQ(hours.right - hours.left, 55);
     EXPECT_EQ(childRect(main, 1002).left, 3 + 55 - 2 + 16);
-    EXPECT_EQ(app::displayWidth, 210);
-    EXPECT_EQ(app::displayHeight, 90);
+    EXPECT_EQ(display::displayWidth, 210);
+    EXPECT_EQ(display::displayHeight, 90);
 }
 
 TEST_F(MainWindow, SStartsAndEscStopsFromAnyFocusedControl) {
@@ -170,7 +171,7 @@ TEST_F(MainWindow, MinimisedTitleCountsDown) {
 
     ShowWindow(main, SW_MINIMIZE);
     ASSERT_TRUE(inproc::pumpUntil([&] { return driver::text(main) != "Tiv"; }, 3000)) << "the title stayed Tiv";
-    EXPECT_EQ(app::windowState, 5u);
+    EXPECT_EQ(platform::windowState, 5u);
     std::string first = driver::text(main);
     EXPECT_TRUE(looksLikeFourMinutesAnd(first.c_str())) << first;
     EXPECT_EQ(first, countdown::slotText[0]);
@@ -179,7 +180,7 @@ TEST_F(MainWindow, MinimisedTitleCountsDown) {
 
     ShowWindow(main, SW_RESTORE);
     inproc::pump(50);
-    EXPECT_EQ(app::windowState, 0u);
+    EXPECT_EQ(platform::windowState, 0u);
     EXPECT_EQ(driver::text(main), "Tiv");
     inproc::pump(1100);
     EXPECT_EQ(driver::text(main), "Tiv") << "ticks wrote the title of a restored window";
@@ -211,30 +212,30 @@ TEST_F(MainWindow, ArrowsChangeTheShownTimerOnlyWithSeveralTimers) {
     main = inproc::open();
     ASSERT_NE(main, nullptr);
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(app::shownTimer, 0u);
+    EXPECT_EQ(countdown::shownTimer, 0u);
 
     sendCommand(main, 2031);
-    ASSERT_EQ(app::shownTimer, 1u) << "两个 shows the second timer";
+    ASSERT_EQ(countdown::shownTimer, 1u) << "两个 shows the second timer";
     pressKey(main, 'S');
     EXPECT_EQ(countdown::runState[1], 10u);
     EXPECT_EQ(countdown::runState[0], 0u);
     EXPECT_EQ(caption(main), "停止");
 
     pressKey(main, VK_LEFT);
-    EXPECT_EQ(app::shownTimer, 0u);
+    EXPECT_EQ(countdown::shownTimer, 0u);
     EXPECT_EQ(caption(main), "开始");
     pressKey(GetDlgItem(main, 1002), VK_LEFT);
-    EXPECT_EQ(app::shownTimer, 1u) << "Left from the first wraps to the last";
+    EXPECT_EQ(countdown::shownTimer, 1u) << "Left from the first wraps to the last";
     EXPECT_EQ(caption(main), "停止");
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(app::shownTimer, 0u) << "Right from the last wraps to the first";
+    EXPECT_EQ(countdown::shownTimer, 0u) << "Right from the last wraps to the first";
 
     sendCommand(main, 2032);
-    ASSERT_EQ(app::shownTimer, 2u);
+    ASSERT_EQ(countdown::shownTimer, 2u);
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(app::shownTimer, 0u);
+    EXPECT_EQ(countdown::shownTimer, 0u);
     pressKey(main, VK_LEFT);
-    EXPECT_EQ(app::shownTimer, 2u);
+    EXPECT_EQ(countdown::shownTimer, 2u);
     EXPECT_EQ(countdown::runState[1], 10u) << "the second timer stopped";
 }
 
@@ -250,14 +251,14 @@ TEST_F(MainWindow, HideButtonsHidesEveryControlOnlyWhileATimerRuns) {
     EXPECT_EQ(settings::record.hideButtons, 1u);
     for (int id : kButtons) EXPECT_TRUE(visible(main, id)) << id << " hid with no timer running";
     for (int id : kFieldControls) EXPECT_TRUE(visible(main, id)) << id;
-    EXPECT_EQ(app::displayTop, 60);
+    EXPECT_EQ(display::displayTop, 60);
 
     pressKey(main, 'S');
     ASSERT_EQ(countdown::runState[0], 10u);
     for (int id : kButtons) EXPECT_FALSE(visible(main, id)) << id;
     for (int id : kFieldControls) EXPECT_FALSE(visible(main, id)) << id;
-    EXPECT_EQ(app::displayTop, 0);
-    EXPECT_EQ(app::displayHeight, client.cy);
+    EXPECT_EQ(display::displayTop, 0);
+    EXPECT_EQ(display::displayHeight, client.cy);
     inproc::pump(300);
     RECT strip{0, 0, client.cx, 60};
     inproc::Shot shot = inproc::shoot(main, strip);
@@ -267,14 +268,14 @@ TEST_F(MainWindow, HideButtonsHidesEveryControlOnlyWhileATimerRuns) {
     pressKey(main, VK_ESCAPE);
     for (int id : kButtons) EXPECT_TRUE(visible(main, id)) << id << " stayed hidden after the stop";
     for (int id : kFieldControls) EXPECT_TRUE(visible(main, id)) << id;
-    EXPECT_EQ(app::displayTop, 60);
+    EXPECT_EQ(display::displayTop, 60);
 
     pressKey(main, 'S');
     EXPECT_FALSE(visible(main, 1000));
     sendCommand(main, 2005);
     EXPECT_EQ(settings::record.hideButtons, 0u);
     EXPECT_TRUE(visible(main, 1000)) << "turning it off while running must show the controls at once";
-    EXPECT_EQ(app::displayTop, 60);
+    EXPECT_EQ(display::displayTop, 60);
 }
 
 TEST_F(MainWindow, SimpleRestoresTheDefaultSizeAtTheRestoredPlace) {
@@ -406,7 +407,7 @@ TEST_F(MainWindow, DisplayDrawsTheSlotColours) {
     ASSERT_NE(main, nullptr);
     inproc::putOnTop(main, 100, 100, 320, 260);
     RECT area = displayArea();
-    ASSERT_GT(app::displayHeight, 100);
+    ASSERT_GT(display::displayHeight, 100);
     inproc::Shot shot = inproc::shoot(main, area);
     EXPECT_EQ(shot.at(2, area.top + 2), drawn(back));
     EXPECT_EQ(shot.at(area.right - 3, area.bottom - 3), drawn(back));
@@ -424,12 +425,12 @@ TEST_F(MainWindow, AsteriskMarksOnlyTheShownTimer) {
     });
     ASSERT_NE(main, nullptr);
     inproc::putOnTop(main, 100, 80, 420, 380);
-    ASSERT_GT(app::displayWidth, 200);
-    ASSERT_GT(app::displayHeight, 200);
+    ASSERT_GT(display::displayWidth, 200);
+    ASSERT_GT(display::displayHeight, 200);
 
     auto check = [&](uint32_t shown) {
         SCOPED_TRACE("shown timer " + std::to_string(shown));
-        ASSERT_EQ(app::shownTimer, shown);
+        ASSERT_EQ(countdown::shownTimer, shown);
         inproc::Shot shot = inproc::shoot(main, displayArea());
         for (uint32_t s = 0; s < 4; ++s) {
             SCOPED_TRACE("slot " + std::to_string(s));

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
 #include "countdown/engine.h"
-#include "dialogs/msgbox.h"
 #include "driver.h"
 #include "inproc.h"
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -26,10 +26,10 @@ struct BoxRun {
 DWORD WINAPI showFromWorker(LPVOID p) {
     auto* run = static_cast<BoxRun*>(p);
     platform::acquireMessageBox();
-    dialogs::messageStyle = run->style;
-    for (int i = 0; i < 4; ++i) dialogs::messageLines[i] = run->lines[i];
-    dialogs::messageAutoCloseSeconds = run->autoClose;
-    dialogs::messageTopmost = run->topmost;
+    platform::messageStyle = run->style;
+    for (int i = 0; i < 4; ++i) platform::messageLines[i] = run->lines[i];
+    platform::messageAutoCloseSeconds = run->autoClose;
+    platform::messageTopmost = run->topmost;
     run->result = static_cast<int>(platform::showMessageBox(true));
     run->done = 1;
     return 0;
@@ -96,9 +96,9 @@ void pressKey(HWND box, UINT key) {
 }
 
 bool requestIsAtDefaults() {
-    return dialogs::messageStyle == 0 && dialogs::messageAutoCloseSeconds == 0 && dialogs::messageTopmost == 1 &&
-           !dialogs::messageLines[0] && !dialogs::messageLines[1] && !dialogs::messageLines[2] &&
-           !dialogs::messageLines[3];
+    return platform::messageStyle == 0 && platform::messageAutoCloseSeconds == 0 && platform::messageTopmost == 1 &&
+           !platform::messageLines[0] && !platform::messageLines[1] && !platform::messageLines[2] &&
+           !platform::messageLines[3];
 }
 
 class Prompt : public ::testing::Test {
@@ -199,7 +199,7 @@ TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     EXPECT_EQ(first.done, 1);
     EXPECT_EQ(first.result, 1);
     EXPECT_NE(std::string(countdown::slotText[0]), before) << "the main thread stopped while waiting";
-    dialogs::messageLines[0] = "second";
+    platform::messageLines[0] = "second";
     EXPECT_EQ(platform::showMessageBox(true), 1u);
     EXPECT_EQ(closer.secondSeen, 1) << "the second box did not show its own line";
     WaitForSingleObject(closerThread, 5000);

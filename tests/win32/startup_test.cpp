@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "driver.h"
@@ -121,6 +122,37 @@ TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     closeAndWait(tiv, main);
     auto file = readFile(folder + "dTiv.dat");
     EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
+    removeFolder(folder);
+}
+
+// The file is the record's bytes whichever build wrote it: what one run
+// saves, the next run loads and saves again unchanged, texts, colours' top
+// bytes and unused gaps included.
+TEST(SettingsFile, ProgramWrittenFileLoadsBackToTheSameBytes) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) {
+        putDword(f, 8 + 2136, 3);                      // four timers
+        putDword(f, 8 + 2156 + 4 * 2, 0xAB123456);     // a text colour's top byte
+        putDword(f, 8 + 9564, 0xDEADBEEF);             // an unused gap
+        const char text[] = "\xB2\xE8\xBA\xC3\xC1\xCB";  // 茶好了
+        std::copy(text, text + sizeof text, f.begin() + 8 + 4632 + 600 * 3);
+    });
+    std::vector<unsigned char> saved[2];
+    for (auto& file : saved) {
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder));
+        HWND main = waitMain(tiv);
+        ASSERT_NE(main, nullptr);
+        closeAndWait(tiv, main);
+        file = readFile(folder + "dTiv.dat");
+        ASSERT_EQ(file.size(), 10008u);
+    }
+    EXPECT_EQ(std::string(saved[0].begin(), saved[0].begin() + 8), "TIVY1400");
+    EXPECT_EQ(dwordAt(saved[0], 8 + 2136), 3u);
+    EXPECT_EQ(dwordAt(saved[0], 8 + 2156 + 4 * 2), 0xAB123456u);
+    EXPECT_EQ(dwordAt(saved[0], 8 + 9564), 0xDEADBEEFu);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[0][8 + 4632 + 600 * 3])), "\xB2\xE8\xBA\xC3\xC1\xCB");
+    for (size_t i = 0; i < saved[0].size(); ++i)
+        ASSERT_EQ(saved[0][i], saved[1][i]) << "byte " << i << " (record offset " << i - 8 << ") changed";
     removeFolder(folder);
 }
 

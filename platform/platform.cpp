@@ -1,6 +1,10 @@
-#include "dialogs/msgbox.h"
+// The seam's values, shared by the program and the native tests.
+#include "platform/messagebox.h"
+#include "platform/platform.h"
 
-namespace dialogs {
+namespace platform {
+
+std::atomic<uint32_t> windowState;
 
 uint32_t messageStyle = kStyleOk;
 const char* messageLines[4];
@@ -15,4 +19,4 @@ void resetMessageRequest() {
     messageTopmost = 1;
 }
 
-}  // namespace dialogs
+}  // namespace platform

@@ -1,10 +1,19 @@
-// The seam between the platform-free logic and the window system. The
-// program implements these over Win32 (app/platform_win.cpp); the native
-// tests link a recording fake instead.
+// The seam between the platform-free logic and the window system: the
+// bottom layer, beside settings/. The program implements it over Win32
+// (platform/platform_win.cpp, and app/seam_win.cpp for what is the main
+// window's own work); the native tests link a recording fake instead.
 #pragma once
+#include <atomic>
 #include <cstdint>
 
 namespace platform {
+
+// The main window's state: 0 normal, 5 minimised to the task bar, 10 hidden
+// with a tray icon.
+constexpr uint32_t kWindowNormal = 0;
+constexpr uint32_t kWindowMinimised = 5;
+constexpr uint32_t kWindowTray = 10;
+extern std::atomic<uint32_t> windowState;
 
 uint32_t tickCount();                           // GetTickCount
 void sleepMs(uint32_t ms);
@@ -15,22 +24,23 @@ void writeTimeField(uint32_t id, uint32_t value);
 
 void setWindowTimer(uint32_t id, uint32_t ms);  // main window timers 1, 2, 3
 void killWindowTimer(uint32_t id);
-void invalidate(bool erase);                    // whole client area
 void setTitle(const char* text);
 void postCommand(uint32_t id);                  // WM_COMMAND to the main window
 void minimizeWindow();
 void beep();                                    // MessageBeep(0)
-
-// Main-window work that the worker thread hands to the main thread.
-void refreshStartStopCaption();
-void applyControlVisibility();
-void rebuildSystemMenu();
-void keepOnTop(uint32_t flag);                  // apply on-top from `topmost`
 // Copies the main window's placement (WINDOWPLACEMENT layout, 11 dwords);
 // nothing when there is no window.
 void capturePlacement(uint32_t placement[11]);
 
-bool startAlarmThread(uint32_t slot);           // detached worker
+// Main-window work, done by the application shell on the main thread.
+void invalidate(bool erase);                    // false: the time display only
+void refreshStartStopCaption();
+void applyControlVisibility();
+void rebuildSystemMenu();
+void keepOnTop(uint32_t flag);                  // apply on-top from `topmost`
+
+// Starts body(arg) on a detached thread; false when none could be made.
+bool startThread(void (*body)(uint32_t), uint32_t arg);
 
 // The hidden media window that plays non-WAV sounds.
 void closeMediaWindow();                        // WM_CLOSE, if one exists
@@ -40,11 +50,11 @@ void* mainWindowHandle();
 
 // Runs fn(arg) on the main window's thread and returns when it has run; on
 // the main thread itself it simply calls it.
-void onMainThread(void (*fn)(uint32_t), uint32_t arg);
+void onMainThread(void (*fn)(uintptr_t), uintptr_t arg);
 
 // The message box: acquire waits until no box is open and holds the request
-// (dialogs/msgbox.h) for the caller; show opens the box with it, returns the
-// result and releases it. A waiting main thread keeps its messages flowing.
+// (platform/messagebox.h) for the caller; show opens the box with it, returns
+// the result and releases it. A waiting main thread keeps its messages flowing.
 void acquireMessageBox();
 uint32_t showMessageBox(bool ownedByMainWindow);
 

@@ -1,9 +1,10 @@
-// The program's own message box: a process-wide request, then one call.
+// The message box request: process-wide fields that every prompt fills in
+// before platform::showMessageBox opens the box (dialogs/msgbox_win.cpp).
 #pragma once
 #include <atomic>
 #include <cstdint>
 
-namespace dialogs {
+namespace platform {
 
 constexpr uint32_t kStyleOk = 0;
 constexpr uint32_t kStyleOkCancel = 1;
@@ -19,4 +20,4 @@ extern std::atomic<uint32_t> messageResult;
 
 void resetMessageRequest();   // every field but the result back to its default
 
-}  // namespace dialogs
+}  // namespace platform
