@@ -16,8 +16,10 @@ TokenStatus commandToken(const char* commandLine, uint32_t n, char* token) {
     char work[kCommandLineChars + 1];
     text::copyBounded(work, commandLine, sizeof work);
 
+    // The whole line's quotes, not just the kept part's: a quoted text that
+    // crosses the cut must not make every option look unbalanced.
     uint32_t quotes = 0;
-    for (const char* p = work; *p; ++p)
+    for (const char* p = commandLine; *p; ++p)
         if (*p == '"') ++quotes;
     if (quotes % 2 != 0) return TokenStatus::Unbalanced;
 

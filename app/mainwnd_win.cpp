@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "app/state.h"
 #include "app/window_win.h"
+#include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
 #include "display/paint_win.h"
@@ -214,7 +215,9 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_LBUTTONUP: leftClick(lParam); return 0;
     case WM_RBUTTONUP: return 0;  // the context menu
     case MSG_TRAY: trayCallback(wParam, lParam); return 0;
-    case kMsgRunOnMain: reinterpret_cast<void (*)(LPARAM)>(wParam)(lParam); return 0;
+    case platform::kMsgAlarmStep:
+        countdown::alarmStep(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+        return 0;
     default: return DefWindowProcA(window, message, wParam, lParam);
     }
 }

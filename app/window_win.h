@@ -9,7 +9,6 @@
 namespace app {
 
 // The seam holds the main window's handle; the shell uses it as its own.
-using platform::kMsgRunOnMain;
 using platform::mainThreadId;
 using platform::mainWindow;
 

@@ -12,6 +12,7 @@ namespace countdown {
 
 std::atomic<uint32_t> repeatSlot{kNoSlot};
 std::atomic<uint32_t> alarmBusy{0};
+std::atomic<uint32_t> sequenceState[4];
 
 constexpr uint32_t kWaitPollMs = 500;
 constexpr uint32_t kAutoCloseSeconds = 3;
@@ -19,33 +20,70 @@ constexpr uint32_t kRestartOff = 0;
 constexpr uint32_t kRestartAtEnd = 1;
 constexpr uint32_t kRestartOnClick = 2;
 constexpr uint32_t kLastPlainPhase = 6;
+constexpr uint32_t kMinRepeatMs = 100;
+
+// The step each slot's thread has asked for and the main thread's answer. A
+// step runs only when asked for, so a forged message finds nothing to do.
+static std::atomic<uint32_t> askedStep[4];
+static std::atomic<uint32_t> stepAnswer[4];
+// Main thread only: whether the running sequence opened its finish window.
+static bool windowShown[4];
 
 // The box reads its lines by reference; one box at a time, so one buffer.
 static char finishLine[settings::kTextSize];
 
 static settings::Record& rec() { return settings::record; }
 
-void startAlarmSequence(uint32_t slot) { platform::startThread(alarmSequence, slot); }
-
-// Testing repeatSlot first and then taking alarmBusy in one exchange: two
-// sequences can never both get through, and a sequence never holds the flag
-// while it still waits.
-static void waitForTurn() {
-    for (;;) {
-        if (repeatSlot == kNoSlot && alarmBusy.exchange(1) == 0) return;
-        platform::sleepMs(kWaitPollMs);
-    }
+void startAlarmSequence(uint32_t slot) {
+    // A sequence already waiting will play this completion's alarm; another
+    // would only wait behind it.
+    if (sequenceState[slot] != kSequenceNone) return;
+    sequenceState[slot] = kSequenceWaiting;
+    if (!platform::startThread(alarmSequence, slot)) sequenceState[slot] = kSequenceNone;
 }
 
-static void showFinishWindow(uint32_t slot) {
+// Alarm thread: one step on the main thread, and its answer.
+static uint32_t ask(uint32_t step, uint32_t slot) {
+    stepAnswer[slot] = 0;
+    askedStep[slot] = step;
+    platform::runAlarmStep(step, slot);
+    askedStep[slot] = 0;
+    return stepAnswer[slot];
+}
+
+void alarmSequence(uint32_t slot) {
+    slot = settings::slotIndex(slot);
+    uint32_t begun;
+    for (;;) {
+        // Only a hint: the main thread decides again when it takes the turn.
+        if (repeatSlot == kNoSlot && alarmBusy == 0 && (begun = ask(kStepBegin, slot)) != kNotYet) break;
+        platform::sleepMs(kWaitPollMs);
+    }
+    if (begun == kBegunWithWindow) {
+        platform::acquireMessageBox();
+        ask(kStepRequest, slot);
+        platform::showMessageBox(true);
+    }
+    ask(kStepEnd, slot);
+}
+
+static uint32_t begin(uint32_t slot) {
+    if (repeatSlot != kNoSlot || alarmBusy != 0) return kNotYet;
+    alarmBusy = 1;
+    sequenceState[slot] = kSequenceRunning;
+    sound::prepareSound(slot);
+    sound::playSound();
+    updateRepeatTimer(slot);
+    windowShown[slot] = rec().showFinishWindow != 0;
+    return windowShown[slot] ? kBegunWithWindow : kBegunQuietly;
+}
+
+static void fillRequest(uint32_t slot) {
     settings::Record& r = rec();
-    platform::acquireMessageBox();
     text::copyBounded(finishLine, r.finishText[slot], sizeof finishLine);
     platform::messageLines[1] = finishLine;
     if (r.autoRestart[slot] == kRestartAtEnd) platform::messageAutoCloseSeconds = kAutoCloseSeconds;
     if (!r.finishWindowTopmost) platform::messageTopmost = 0;
-    platform::showMessageBox(true);
-    if (sound::mediaLoaded != 0) sound::stopMedia();
 }
 
 // The same source a restart uses: with one timer the time fields, otherwise
@@ -62,6 +100,8 @@ static void reloadIdle(uint32_t slot) {
 }
 
 static void endSequence(uint32_t slot) {
+    if (windowShown[slot] && sound::mediaLoaded != 0) sound::stopMedia();
+    platform::invalidate(true);
     switch (rec().autoRestart[slot]) {
     case kRestartOnClick:
         reloadForNextCount(slot);
@@ -81,18 +121,25 @@ static void endSequence(uint32_t slot) {
         if (runLengthMs[slot] <= kMinRestartMs && !isCounting(runState[slot])) reloadIdle(slot);
         break;
     }
+    alarmBusy = 0;
+    sequenceState[slot] = kSequenceNone;
 }
 
-void alarmSequence(uint32_t slot) {
-    slot = settings::slotIndex(slot);
-    waitForTurn();
-    sound::prepareSound(slot);
-    sound::playSound();
-    updateRepeatTimer(slot);
-    if (rec().showFinishWindow) showFinishWindow(slot);
-    platform::invalidate(true);
-    endSequence(slot);
-    alarmBusy = 0;
+void alarmStep(uint32_t step, uint32_t slot) {
+    if (slot >= 4 || step == 0 || askedStep[slot].exchange(0) != step) return;
+    switch (step) {
+    case kStepBegin:
+        stepAnswer[slot] = begin(slot);
+        break;
+    case kStepRequest:
+        fillRequest(slot);
+        break;
+    case kStepEnd:
+        endSequence(slot);
+        break;
+    default:
+        break;
+    }
 }
 
 void updateRepeatTimer(uint32_t slot) {
@@ -103,7 +150,10 @@ void updateRepeatTimer(uint32_t slot) {
         platform::killWindowTimer(TIMER_REPEAT);
         repeatSlot = kNoSlot;
     } else if (repeatSlot == kNoSlot && !ended) {
-        platform::setWindowTimer(TIMER_REPEAT, rec().repeatIntervalMs[slot]);
+        // A stored interval below 100 ms would flash the display as fast as
+        // it can paint.
+        uint32_t interval = rec().repeatIntervalMs[slot];
+        platform::setWindowTimer(TIMER_REPEAT, interval < kMinRepeatMs ? kMinRepeatMs : interval);
         repeatSlot = slot;
     }
 }

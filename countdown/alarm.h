@@ -1,4 +1,8 @@
 // Completion and the alarm sequence: sound, repeat and flashing, finish window.
+//
+// The alarm thread only waits for its turn and shows the finish window; every
+// other step runs on the main thread, which it asks by a message that carries
+// a step number and a slot, nothing else.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -10,8 +14,27 @@ extern std::atomic<uint32_t> repeatSlot;
 // An alarm sequence is between its sound and its end.
 extern std::atomic<uint32_t> alarmBusy;
 
-void startAlarmSequence(uint32_t slot);   // one detached worker per completion
-void alarmSequence(uint32_t slot);        // the worker's body
+// Each slot has at most one sequence, waiting for its turn or running.
+constexpr uint32_t kSequenceNone = 0;
+constexpr uint32_t kSequenceWaiting = 1;
+constexpr uint32_t kSequenceRunning = 2;
+extern std::atomic<uint32_t> sequenceState[4];
+
+// The steps the alarm thread asks of the main thread.
+constexpr uint32_t kStepBegin = 1;     // take the turn, sound, repeat timer
+constexpr uint32_t kStepRequest = 2;   // fill in the finish window's request
+constexpr uint32_t kStepEnd = 3;       // reload or restart, release the turn
+
+// Begin's answers.
+constexpr uint32_t kNotYet = 0;
+constexpr uint32_t kBegunWithWindow = 1;
+constexpr uint32_t kBegunQuietly = 2;
+
+void startAlarmSequence(uint32_t slot);   // on completion; none while one exists
+void alarmSequence(uint32_t slot);        // the alarm thread's body
+// Main thread: carries out a step the slot's alarm thread has asked for.
+// Anything else (a message another program posted) does nothing.
+void alarmStep(uint32_t step, uint32_t slot);
 void updateRepeatTimer(uint32_t slot);    // slot or kNoSlot
 void repeatStep(uint32_t slot);
 

@@ -156,8 +156,11 @@ void loadFromFields(uint32_t target) {
 }
 
 void reloadSlot(uint32_t slot) {
-    runLengthMs[slot] = rec().durationMs[slot];
-    setSlotText(slot, rec().durationMs[slot]);
+    // A file may hold any length; only one that can end is counted.
+    uint32_t length = rec().durationMs[slot];
+    if (length > settings::kMaxTotalMs) length = settings::kMaxTotalMs;
+    runLengthMs[slot] = length;
+    setSlotText(slot, length);
     clockMark[slot] = 0;
 }
 

@@ -2,7 +2,9 @@
 
 namespace dialogs {
 
-const char* windowsName(uint32_t platform, uint32_t major, uint32_t minor) {
+const char* windowsName(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build) {
+    const uint32_t kFirstWindows11Build = 22000;
+    if (platform == 2 && major == 10 && minor == 0 && build >= kFirstWindows11Build) return "Windows 11";
     struct Name { uint32_t platform, major, minor; const char* name; };
     static const Name kNames[] = {
         {1, 4, 0, "Windows 95"},    {1, 4, 10, "Windows 98"},   {1, 4, 90, "Windows Me"},

@@ -4,8 +4,8 @@
 
 namespace dialogs {
 
-// The marketing name of a Windows version as GetVersionExA reports it
-// (platform 1 is the 9x family, 2 NT); null when it is not known.
-const char* windowsName(uint32_t platform, uint32_t major, uint32_t minor);
+// The marketing name of a Windows version (platform 1 is the 9x family, 2
+// NT); null when it is not known. Windows 11 is 10.0 with build 22000 and up.
+const char* windowsName(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build);
 
 }  // namespace dialogs

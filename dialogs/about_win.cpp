@@ -14,14 +14,27 @@ namespace {
 
 const char* const kEntries[] = {"程序文件夹", "数据文件夹", "Windows 版本"};
 
-void showWindowsVersion(HWND box) {
-    OSVERSIONINFOA v{};
+// GetVersionExA says 6.2 on every later Windows to a program that lists no
+// supported versions; ntdll's RtlGetVersion tells the truth.
+bool trueVersion(OSVERSIONINFOW& v) {
+    using RtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto get = ntdll ? reinterpret_cast<RtlGetVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                     : nullptr;
+    v = OSVERSIONINFOW{};
     v.dwOSVersionInfoSize = sizeof v;
+    return get && get(&v) == 0;
+}
+
+void showWindowsVersion(HWND box) {
+    OSVERSIONINFOW v;
     char text[256] = "";
-    if (GetVersionExA(&v)) {
-        const char* name = dialogs::windowsName(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion);
+    if (trueVersion(v)) {
+        char servicePack[128] = "";
+        WideCharToMultiByte(CP_ACP, 0, v.szCSDVersion, -1, servicePack, sizeof servicePack, nullptr, nullptr);
+        const char* name = dialogs::windowsName(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber);
         std::snprintf(text, sizeof text, "%s\r\n版本 %lu.%lu, 内部版本号 %lu\r\n%s", name ? name : "Windows",
-                      v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber & 0xFFFF, v.szCSDVersion);
+                      v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber & 0xFFFF, servicePack);
     }
     SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
 }

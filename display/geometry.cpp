@@ -9,20 +9,21 @@ int displayTop = 60;   // below the control strip until the first layout
 int displayWidth;
 int displayHeight;
 
+static int clampInto(int v, int size) { return v < 0 ? 0 : (v >= size ? size - 1 : v); }
+
+// The areas the paint draws decide the click too, so the two never disagree
+// on a border row. A point outside the display (the control strip, or the
+// (0, 0) the keys post) counts as the nearest point inside it.
 uint32_t slotAt(int x, int y) {
-    uint32_t shown = countdown::shownTimer;
-    int half = displayWidth / 2;
-    int third = displayWidth / 3;
-    switch (settings::timerCount()) {
-    case 0:
-        return shown;
-    case 1:
-        return x < half ? 0 : 1;
-    case 2:
-        return x < third ? 0 : (x < 2 * third ? 1 : 2);
-    default:
-        return (x < half ? 0 : 1) + (y - displayTop > displayHeight / 2 ? 2 : 0);
+    uint32_t count = settings::timerCount();
+    if (count == 0) return countdown::shownTimer;
+    x = clampInto(x, displayWidth);
+    y = clampInto(y - displayTop, displayHeight);
+    for (uint32_t slot = 0; slot <= count; ++slot) {
+        Rect r = slotArea(count, slot, displayWidth, displayHeight);
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return slot;
     }
+    return 0;   // an empty display
 }
 
 Rect slotArea(uint32_t countIndex, uint32_t slot, int w, int h) {

@@ -2,6 +2,8 @@
 // bottom layer, beside settings/. The program implements it over Win32
 // (platform/platform_win.cpp, and app/seam_win.cpp for what is the main
 // window's own work); the native tests link a recording fake instead.
+// Everything here but sleepMs, runAlarmStep and the message box is called on
+// the main window's thread only.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -32,7 +34,7 @@ void beep();                                    // MessageBeep(0)
 // nothing when there is no window.
 void capturePlacement(uint32_t placement[11]);
 
-// Main-window work, done by the application shell on the main thread.
+// Main-window work, done by the application shell.
 void invalidate(bool erase);                    // false: the time display only
 void refreshStartStopCaption();
 void applyControlVisibility();
@@ -48,9 +50,10 @@ void closeMediaWindow();                        // WM_CLOSE, if one exists
 // The main window's HWND, for the media window's parent (sound/sound_win.cpp).
 void* mainWindowHandle();
 
-// Runs fn(arg) on the main window's thread and returns when it has run; on
-// the main thread itself it simply calls it.
-void onMainThread(void (*fn)(uintptr_t), uintptr_t arg);
+// From the alarm thread: has the main thread carry out one step of the slot's
+// alarm sequence (countdown::alarmStep) and returns when it has. The request
+// is two numbers; no code address or pointer crosses a window message.
+void runAlarmStep(uint32_t step, uint32_t slot);
 
 // The message box: acquire waits until no box is open and holds the request
 // (platform/messagebox.h) for the caller; show opens the box with it, returns

@@ -1,6 +1,4 @@
-// The platform seam over Win32. Anything that touches the main window runs
-// on the main window's thread: a call from the alarm worker is sent there
-// and waits, so the worker's steps keep their order.
+// The platform seam over Win32.
 #include "platform/platform.h"
 
 #include "platform/window_win.h"
@@ -11,33 +9,6 @@ HWND mainWindow;
 DWORD mainThreadId;
 
 namespace {
-
-bool onMain() { return mainWindow == nullptr || GetCurrentThreadId() == mainThreadId; }
-
-struct TimerRequest { uint32_t id, ms; };
-struct FieldRequest { uint32_t id, value; };
-
-void writeFieldOnMain(uintptr_t p) {
-    auto* r = reinterpret_cast<FieldRequest*>(p);
-    if (mainWindow) SetDlgItemInt(mainWindow, static_cast<int>(r->id), r->value, FALSE);
-}
-
-void setTimerOnMain(uintptr_t p) {
-    auto* r = reinterpret_cast<TimerRequest*>(p);
-    if (mainWindow) SetTimer(mainWindow, r->id, r->ms, nullptr);
-}
-
-void killTimerOnMain(uintptr_t id) {
-    if (mainWindow) KillTimer(mainWindow, id);
-}
-
-void setTitleOnMain(uintptr_t p) {
-    if (mainWindow) SetWindowTextA(mainWindow, reinterpret_cast<const char*>(p));
-}
-
-void minimizeOnMain(uintptr_t) {
-    if (mainWindow) ShowWindow(mainWindow, SW_MINIMIZE);
-}
 
 struct ThreadStart { void (*body)(uint32_t); uint32_t arg; };
 
@@ -59,24 +30,28 @@ uint32_t readTimeField(uint32_t id) {
 }
 
 void writeTimeField(uint32_t id, uint32_t value) {
-    FieldRequest request{id, value};
-    onMainThread(writeFieldOnMain, reinterpret_cast<uintptr_t>(&request));
+    if (mainWindow) SetDlgItemInt(mainWindow, static_cast<int>(id), value, FALSE);
 }
 
 void setWindowTimer(uint32_t id, uint32_t ms) {
-    TimerRequest request{id, ms};
-    onMainThread(setTimerOnMain, reinterpret_cast<uintptr_t>(&request));
+    if (mainWindow) SetTimer(mainWindow, id, ms, nullptr);
 }
 
-void killWindowTimer(uint32_t id) { onMainThread(killTimerOnMain, id); }
+void killWindowTimer(uint32_t id) {
+    if (mainWindow) KillTimer(mainWindow, id);
+}
 
-void setTitle(const char* text) { onMainThread(setTitleOnMain, reinterpret_cast<uintptr_t>(text)); }
+void setTitle(const char* text) {
+    if (mainWindow) SetWindowTextA(mainWindow, text);
+}
 
 void postCommand(uint32_t id) {
     if (mainWindow) PostMessageA(mainWindow, WM_COMMAND, id, 0);
 }
 
-void minimizeWindow() { onMainThread(minimizeOnMain, 0); }
+void minimizeWindow() {
+    if (mainWindow) ShowWindow(mainWindow, SW_MINIMIZE);
+}
 
 void beep() { MessageBeep(0); }
 
@@ -101,20 +76,8 @@ bool startThread(void (*body)(uint32_t), uint32_t arg) {
     return true;
 }
 
-void onMainThread(void (*fn)(uintptr_t), uintptr_t arg) {
-    if (onMain()) {
-        fn(arg);
-        return;
-    }
-    // The function pointer and its argument travel together on this stack,
-    // which outlives the synchronous send.
-    struct Call { void (*fn)(uintptr_t); uintptr_t arg; } call{fn, arg};
-    auto step = [](LPARAM p) {
-        auto* c = reinterpret_cast<Call*>(p);
-        c->fn(c->arg);
-    };
-    SendMessageA(mainWindow, kMsgRunOnMain, reinterpret_cast<WPARAM>(+step),
-                 reinterpret_cast<LPARAM>(&call));
+void runAlarmStep(uint32_t step, uint32_t slot) {
+    if (mainWindow) SendMessageA(mainWindow, kMsgAlarmStep, step, slot);
 }
 
 }  // namespace platform

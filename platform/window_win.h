@@ -7,7 +7,8 @@ namespace platform {
 extern HWND mainWindow;      // null until the main window exists
 extern DWORD mainThreadId;   // the thread that owns the main window
 
-// wParam: function, lParam: its argument; run on the main window's thread.
-constexpr UINT kMsgRunOnMain = WM_APP + 1;
+// wParam: the step, lParam: the slot (platform::runAlarmStep). Any program
+// can post it; the step runs only when the slot's alarm thread asked for it.
+constexpr UINT kMsgAlarmStep = WM_APP + 1;
 
 }  // namespace platform

@@ -165,7 +165,10 @@ uint32_t normaliseTime(Record& r) {
     }
     if (r.days > 49) r.days = 49;
     uint64_t total = ((((uint64_t)r.days * 24 + r.hours) * 60 + r.minutes) * 60 + r.seconds) * 1000;
-    return total > kMaxTotalMs ? kMaxTotalMs : static_cast<uint32_t>(total);
+    if (total <= kMaxTotalMs) return static_cast<uint32_t>(total);
+    // The fields show the length that will be counted.
+    r.hours = r.minutes = r.seconds = 0;
+    return kMaxTotalMs;
 }
 
 }  // namespace settings

@@ -10,7 +10,9 @@ namespace settings {
 constexpr uint32_t kRecordSize = 10000;
 constexpr uint32_t kTextSize = 600;  // every text field; 599 bytes + NUL
 constexpr uint32_t kSlots = 4;
-constexpr uint32_t kMaxTotalMs = 4294967295u;
+// The longest count, 49 days. The tick measures elapsed time modulo 2^32, so a
+// length within a tick of 2^32 ms could be passed without being seen.
+constexpr uint32_t kMaxTotalMs = 49u * 86400000u;
 
 struct Record {
     uint32_t rememberTime;

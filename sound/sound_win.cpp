@@ -15,7 +15,7 @@
 namespace sound {
 
 // Created and closed only on the main window's thread, so a sound outlives the
-// alarm worker that asked for it and no window outlives its thread.
+// alarm thread whose sequence played it and no window outlives its thread.
 HWND mediaWindow;
 
 }  // namespace sound
@@ -27,29 +27,6 @@ constexpr DWORD kMediaStyle =
 static_assert(kMediaStyle == 0x4000C00A, "media window style");
 constexpr char kKeyContainer[] = "TIVY";
 
-struct MediaRequest {
-    const char* path;
-    uint32_t end;
-};
-
-void closeOnMain(uintptr_t) {
-    if (!sound::mediaWindow) return;
-    SendMessageA(sound::mediaWindow, WM_CLOSE, 0, 0);
-    sound::mediaWindow = nullptr;
-}
-
-void playOnMain(uintptr_t arg) {
-    auto* request = reinterpret_cast<MediaRequest*>(arg);
-    closeOnMain(0);
-    HWND parent = static_cast<HWND>(platform::mainWindowHandle());
-    sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, request->path);
-    if (!sound::mediaWindow) return;
-    // Wine adds WS_VISIBLE to a child media window: a bordered strip over the buttons.
-    ShowWindow(sound::mediaWindow, SW_HIDE);
-    request->end = static_cast<uint32_t>(MCIWndGetEnd(sound::mediaWindow));
-    MCIWndPlay(sound::mediaWindow);
-}
-
 }  // namespace
 
 namespace platform {
@@ -57,12 +34,22 @@ namespace platform {
 void playWave(const char* path) { PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC); }
 
 uint32_t playMedia(const char* path) {
-    MediaRequest request{path, 0};
-    onMainThread(playOnMain, reinterpret_cast<uintptr_t>(&request));
-    return request.end;
+    closeMediaWindow();
+    HWND parent = static_cast<HWND>(mainWindowHandle());
+    sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, path);
+    if (!sound::mediaWindow) return 0;
+    // Wine adds WS_VISIBLE to a child media window: a bordered strip over the buttons.
+    ShowWindow(sound::mediaWindow, SW_HIDE);
+    uint32_t end = static_cast<uint32_t>(MCIWndGetEnd(sound::mediaWindow));
+    MCIWndPlay(sound::mediaWindow);
+    return end;
 }
 
-void closeMediaWindow() { onMainThread(closeOnMain, 0); }
+void closeMediaWindow() {
+    if (!sound::mediaWindow) return;
+    SendMessageA(sound::mediaWindow, WM_CLOSE, 0, 0);
+    sound::mediaWindow = nullptr;
+}
 
 uint32_t mediaPosition() {
     if (!sound::mediaWindow) return 0;

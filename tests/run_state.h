@@ -13,6 +13,7 @@ inline void resetRunState() {
     countdown::resetAll();
     countdown::repeatSlot = countdown::kNoSlot;
     countdown::alarmBusy = 0;
+    for (auto& state : countdown::sequenceState) state = countdown::kSequenceNone;
     countdown::shownTimer = 0;
     countdown::customTimeOn = 0;
     sound::mediaLoaded = 0;

@@ -445,11 +445,14 @@ TEST_F(Alarm, UpdateRepeatTimer) {
         uint32_t slot, code, ownerBefore;
         const char* call;   // "" when the timers are left alone
         uint32_t ownerAfter;
+        uint32_t intervalMs = 700;
     } rows[] = {
         {kNo, 0, 2, "killTimer 2", kNo},
         {kNo, 0, kNo, "killTimer 2", kNo},
         {1, 1, kNo, "setTimer 2 700", 1},
         {1, 11, kNo, "setTimer 2 700", 1},
+        {1, 1, kNo, "setTimer 2 100", 1, 10},   // a file's tiny interval is raised
+        {1, 1, kNo, "setTimer 2 100", 1, 0},
         {1, 0, 3, "killTimer 2", kNo},   // disarmed whoever owns it
         {1, 10, 3, "killTimer 2", kNo},
         {1, 3, 3, "", 3},                // an armed timer keeps its owner
@@ -458,7 +461,7 @@ TEST_F(Alarm, UpdateRepeatTimer) {
     };
     for (const auto& row : rows) {
         fake::reset();
-        record.repeatIntervalMs[1] = 700;
+        record.repeatIntervalMs[1] = row.intervalMs;
         if (row.slot < 4) runState[row.slot] = row.code;
         countdown::repeatSlot = row.ownerBefore;
         countdown::updateRepeatTimer(row.slot);
@@ -496,6 +499,83 @@ TEST_F(Alarm, RepeatStepOutsideThePlainPhases) {
         EXPECT_EQ(painted ? 1 : 0, fake::count("invalidate")) << "code " << row.code;
         EXPECT_EQ(0, fake::count("beep")) << "code " << row.code;
     }
+}
+
+// Whatever the main thread does between the alarm thread's steps, the repeat
+// timer is armed exactly while repeatSlot names its owner, the tick timer
+// exactly while a slot counts, and the slot's next alarm still gets its turn.
+TEST_F(Alarm, MainThreadWorkBetweenStepsLosesNothing) {
+    using Work = void (*)();
+    struct { const char* name; Work work; } works[] = {
+        {"acknowledge", [] { countdown::startStop(); }},
+        {"stop slot 1", [] {
+             countdown::shownTimer = 1;
+             countdown::startStop();
+             countdown::shownTimer = 0;
+         }},
+        {"repeat tick", [] { countdown::onWindowTimer(TIMER_REPEAT); }},
+        {"tick", [] { countdown::onWindowTimer(TIMER_TICK); }},
+    };
+    for (uint32_t mode : {0u, 1u, 2u}) {
+        for (uint32_t step : {countdown::kStepBegin, countdown::kStepRequest, countdown::kStepEnd}) {
+            for (const auto& w : works) {
+                fake::reset();
+                std::string where = std::string(w.name) + " before step " + std::to_string(step) +
+                                    ", auto-restart " + std::to_string(mode);
+                record.timerCountIndex = 1;
+                record.autoRestart[0] = mode;
+                record.repeatSound[0] = 1;
+                setLength(1, 60);
+                countdown::shownTimer = 1;
+                countdown::startStop();      // slot 1 counts on
+                bool done = false;
+                fake::beforeStep = [&](uint32_t s, uint32_t) {
+                    if (s != step || done) return;
+                    done = true;
+                    w.work();
+                };
+                runToZero(0, 10);
+                runAlarms();
+                ASSERT_TRUE(done) << where;
+                for (int i = 0; i < 8; ++i) {
+                    fake::advance(750);
+                    bool repeatArmed = fake::timers.count(TIMER_REPEAT) == 1;
+                    ASSERT_EQ(repeatArmed, countdown::repeatSlot != kNo) << where;
+                    bool counting = countdown::isCounting(runState[0]) || countdown::isCounting(runState[1]);
+                    ASSERT_EQ(counting, fake::timers.count(TIMER_TICK) == 1) << where;
+                    ASSERT_EQ(counting, countdown::tickTimerOn != 0) << where;
+                }
+                // The next completion of the slot still sounds and shows its window.
+                fake::beforeStep = nullptr;
+                if (runState[0] != countdown::kIdle) countdown::startStop();
+                fake::threads.clear();
+                size_t boxes = fake::boxes.size();
+                if (countdown::isCounting(runState[0])) countdown::startStop();
+                runToZero(0, 10);
+                runAlarms();
+                EXPECT_EQ(boxes + 1, fake::boxes.size()) << where;
+                EXPECT_EQ(0u, countdown::alarmBusy.load()) << where;
+            }
+        }
+    }
+}
+
+// A 3-second count that restarts at completion and flashes: each completion
+// starts the flash phase again before it ends, so the repeat timer never
+// stops and a new sequence could never have its turn. One waits; no more.
+TEST_F(Alarm, OneSequencePerSlotOverManyCompletions) {
+    record.autoRestart[0] = 1;
+    record.flashOnFinish[0] = 1;
+    runToZero(0, 3);
+    runAlarms();
+    ASSERT_EQ(1u, fake::boxes.size());
+    for (int completion = 1; completion < 100; ++completion) {
+        fake::advance(3000 + countdown::kTickMs);
+        ASSERT_EQ(1u, fake::threads.size()) << "completion " << completion;
+        ASSERT_EQ(countdown::kSequenceWaiting, countdown::sequenceState[0].load());
+        ASSERT_EQ(0u, countdown::repeatSlot.load()) << "the display keeps flashing";
+    }
+    EXPECT_EQ(1u, fake::boxes.size());
 }
 
 }  // namespace

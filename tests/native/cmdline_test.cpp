@@ -47,7 +47,7 @@ TEST(CommandLine, HostileLengthsAreCutNotOverrun) {
     got = token(huge.c_str(), 0, &status);
     EXPECT_EQ(got.size(), app::kTokenChars);
     std::string quotes(10001, '"');
-    got = token(quotes.c_str(), 0, &status);  // odd, but the cut copy holds 195 quotes
+    got = token(quotes.c_str(), 0, &status);
     EXPECT_EQ(status, TokenStatus::Unbalanced);
 }
 
@@ -87,6 +87,18 @@ TEST_F(Options, IgnoredInput) {
     EXPECT_EQ(settings::record.seconds, 0u);  // odd quotes: nothing at all
     app::readOptions("Tiv.exe /s=1x");
     EXPECT_EQ(settings::record.seconds, 82u); // no validation: 1*10 + ('x' - 48)
+}
+
+// The quotes are counted on the whole line: a quoted text that crosses the
+// 195-character cut leaves the options before it working.
+TEST_F(Options, QuotedTextCrossingTheCut) {
+    std::string text(200, 'x');
+    for (size_t i = 10; i < text.size(); i += 20) text[i] = ' ';
+    app::readOptions(("Tiv.exe /s=10 /m=2 \"/a=" + text + "\"").c_str());
+    EXPECT_EQ(settings::record.seconds, 10u);
+    EXPECT_EQ(settings::record.minutes, 2u);
+    EXPECT_TRUE(settings::finishTextOverridden);
+    EXPECT_EQ(std::string(settings::record.finishText[0]).substr(0, 12), "xxxxxxxxxx x");
 }
 
 TEST_F(Options, FinishTextKeepsTheFirstSavedText) {

@@ -71,11 +71,46 @@ TEST_F(Engine, NormalisingCarriesAndClamps) {
     EXPECT_EQ(fake::fields[IDC_HOURS], 4u);
     EXPECT_EQ(fake::fields[IDC_DAYS], 4u);
 
-    // 49 days 23:59:59 does not fit in 32 bits: the longest count is kept.
+    // Past 49 days the longest count, 49 days, is kept.
     load(49, 23, 59, 59);
-    EXPECT_EQ(runLengthMs[0].load(), 4294967295u);
-    load(49, 17, 2, 47);
-    EXPECT_EQ(runLengthMs[0].load(), 4294967000u);
+    EXPECT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs);
+    EXPECT_EQ(fake::fields[IDC_HOURS], 0u);  // the fields say what is counted
+    EXPECT_EQ(fake::fields[IDC_SECONDS], 0u);
+    load(49, 0, 0, 1);
+    EXPECT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs);
+}
+
+// The longest count ends, whether typed or read from a file, and wherever
+// the clock stands: elapsed time is counted modulo 2^32.
+TEST_F(Engine, TheLongestCountEnds) {
+    struct { const char* source; uint32_t stored, clockAtStart; } rows[] = {
+        {"49 days 23:59:59 typed", 0, 1000000},
+        {"0xFFFFFFFF from the file", 0xFFFFFFFFu, 1000000},
+        {"4294967000 from the file", 4294967000u, 4294967295u - 100000},
+    };
+    for (const auto& row : rows) {
+        fake::reset();
+        fake::now = row.clockAtStart;
+        if (row.stored) {
+            record.durationMs[0] = row.stored;
+            reloadSlot(0);
+        } else {
+            load(49, 23, 59, 59);
+        }
+        ASSERT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs) << row.source;
+        startStop();
+        // Days pass in three jumps, a tick after each (the fake's timers see a
+        // jump as overdue only below 2^31 ms).
+        for (int jump = 0; jump < 3; ++jump) {
+            fake::now += (settings::kMaxTotalMs - 2500) / 3;
+            fake::advance(500);
+        }
+        EXPECT_EQ(runState[0].load(), kCounting) << row.source;
+        EXPECT_EQ(text(), "1") << row.source;
+        fake::advance(2000);
+        EXPECT_EQ(runState[0].load(), 1u) << row.source << ": the count must end";
+        EXPECT_EQ(fake::threads.size(), 1u) << row.source;
+    }
 }
 
 TEST_F(Engine, StartPauseResumeReset) {

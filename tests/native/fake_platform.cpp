@@ -25,6 +25,7 @@ uint32_t placement[11];
 std::vector<Box> boxes;
 std::function<uint32_t(const Box&)> answerBox;
 std::function<void(uint32_t)> onSleep;
+std::function<void(uint32_t, uint32_t)> beforeStep;
 uint32_t sleepLimit;
 uint32_t sleeps;
 
@@ -43,6 +44,7 @@ void reset() {
     boxes.clear();
     answerBox = nullptr;
     onSleep = nullptr;
+    beforeStep = nullptr;
     sleepLimit = 10000;
     sleeps = 0;
     std::memset(&settings::record, 0, sizeof settings::record);
@@ -134,7 +136,10 @@ bool startThread(void (*)(uint32_t), uint32_t arg) {
 
 void closeMediaWindow() { fake::calls.push_back("closeMedia"); }
 
-void onMainThread(void (*fn)(uintptr_t), uintptr_t arg) { fn(arg); }
+void runAlarmStep(uint32_t step, uint32_t slot) {
+    if (fake::beforeStep) fake::beforeStep(step, slot);
+    countdown::alarmStep(step, slot);
+}
 
 void acquireMessageBox() { fake::calls.push_back("acquireBox"); }
 

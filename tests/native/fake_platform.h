@@ -32,6 +32,9 @@ extern std::function<uint32_t(const Box&)> answerBox;
 // that never ends fails the test instead of hanging it.
 extern std::function<void(uint32_t)> onSleep;
 extern uint32_t sleepLimit;
+// Main-thread work a test runs just before each alarm step reaches the main
+// thread: the interleavings of the two threads, one at a time.
+extern std::function<void(uint32_t step, uint32_t slot)> beforeStep;
 extern uint32_t sleeps;
 
 // Resets the fake, the settings record (full defaults) and all run-time state.

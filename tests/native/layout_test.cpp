@@ -54,6 +54,7 @@ TEST_F(Layout, HitTestMatchesTheSlotAreas) {
         {1, 149, 100, 0}, {1, 150, 100, 1},
         {2, 99, 100, 0}, {2, 100, 100, 1}, {2, 199, 100, 1}, {2, 200, 100, 2},
         {3, 10, 60 + 100 - 10, 0}, {3, 10, 60 + 100 + 10, 2}, {3, 290, 60 + 100 + 10, 3},
+        {3, 10, 60 + 99, 0}, {3, 10, 60 + 100, 2},  // the middle row is the bottom slot's, as painted
         {3, 0, 0, 0},  // Q and M post (0, 0): the top-left timer
         {3, 160, 5, 1},  // a click in the control strip selects in the top row
     };
@@ -63,7 +64,7 @@ TEST_F(Layout, HitTestMatchesTheSlotAreas) {
         display::Rect r = display::slotArea(c.countIndex, c.want, display::displayWidth, display::displayHeight);
         int y = c.y - display::displayTop;
         if (y >= 0) {
-            EXPECT_TRUE(c.x >= r.left && c.x < r.right && y >= r.top && y < r.bottom + 1)
+            EXPECT_TRUE(c.x >= r.left && c.x < r.right && y >= r.top && y < r.bottom)
                 << "point outside the area it selects";
         }
     }
@@ -128,11 +129,13 @@ TEST_F(Layout, KeysAndArrows) {
 }
 
 TEST(About, WindowsNames) {
-    EXPECT_STREQ(dialogs::windowsName(2, 6, 1), "Windows 7");
-    EXPECT_STREQ(dialogs::windowsName(2, 5, 1), "Windows XP");
-    EXPECT_STREQ(dialogs::windowsName(1, 4, 10), "Windows 98");
-    EXPECT_EQ(dialogs::windowsName(1, 6, 1), nullptr);  // the platform decides as much as the number
-    EXPECT_EQ(dialogs::windowsName(2, 11, 0), nullptr);
+    EXPECT_STREQ(dialogs::windowsName(2, 6, 1, 7601), "Windows 7");
+    EXPECT_STREQ(dialogs::windowsName(2, 5, 1, 2600), "Windows XP");
+    EXPECT_STREQ(dialogs::windowsName(1, 4, 10, 2222), "Windows 98");
+    EXPECT_STREQ(dialogs::windowsName(2, 10, 0, 19045), "Windows 10");
+    EXPECT_STREQ(dialogs::windowsName(2, 10, 0, 22631), "Windows 11");
+    EXPECT_EQ(dialogs::windowsName(1, 6, 1, 7601), nullptr);  // the platform decides as much as the number
+    EXPECT_EQ(dialogs::windowsName(2, 11, 0, 30000), nullptr);
 }
 
 TEST(Startup, LayeredWindowsOnlyOnNtFiveToSix) {

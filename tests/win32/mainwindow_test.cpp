@@ -202,10 +202,10 @@ TEST_F(MainWindow, TypedTimesNormaliseOnReset) {
     SetDlgItemTextA(main, 1002, "0");
     SetDlgItemTextA(main, 1003, "75");
     sendCommand(main, 1004);
-    EXPECT_EQ(driver::itemText(main, 1005), "49");
-    EXPECT_EQ(driver::itemText(main, 1002), "1");
-    EXPECT_EQ(driver::itemText(main, 1003), "15");
-    EXPECT_STREQ(countdown::slotText[0], "49:00:01:15");
+    EXPECT_EQ(driver::itemText(main, 1005), "49");   // the longest count: 49 days
+    EXPECT_EQ(driver::itemText(main, 1002), "0");
+    EXPECT_EQ(driver::itemText(main, 1003), "0");
+    EXPECT_STREQ(countdown::slotText[0], "49:00:00:00");
 }
 
 TEST_F(MainWindow, ArrowsChangeTheShownTimerOnlyWithSeveralTimers) {

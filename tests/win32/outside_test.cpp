@@ -1,0 +1,111 @@
+// What other programs can do to a running Tiv: post it any private message,
+// watch its threads. Tiv.exe runs in its own process, driven from this one.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+
+using namespace driver;
+
+namespace {
+
+const char kFinishGbk[] = "\xD5\xE2\xB8\xF6" "Tiv \xD2\xD1\xCD\xEA\xB3\xC9";  // 这个Tiv 已完成
+
+uint32_t threadsOf(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    uint32_t n = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == pid) ++n;
+    CloseHandle(snapshot);
+    return n;
+}
+
+bool answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+}  // namespace
+
+// Private messages carry no code address: whatever another program posts,
+// Tiv counts on, answers, finishes its count and saves a whole file.
+TEST(OutsideMessages, ForgedPrivateMessagesDoNothing) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 2140, 6000); });
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder, "/s=6 /m=0 /h=0 g"));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(waitFor([&] { return itemText(main, 1000) == "\xCD\xA3\xD6\xB9"; }, 5000)) << "not counting";  // 停止
+    DWORD startedAt = GetTickCount();
+
+    const WPARAM values[] = {0, 1, 0x41414141, 0xFFFFFFFF};
+    std::vector<UINT> messages;
+    for (UINT m = WM_APP; m <= WM_APP + 16; ++m) messages.push_back(m);
+    for (UINT m = WM_USER; m <= WM_USER + 64; ++m) messages.push_back(m);
+    for (UINT m : messages)
+        for (WPARAM w : values)
+            for (WPARAM l : values) PostMessageA(main, m, w, static_cast<LPARAM>(l));
+    // The alarm step message with every step and slot it could name.
+    for (WPARAM step = 0; step < 5; ++step)
+        for (LPARAM slot = 0; slot < 5; ++slot) PostMessageA(main, WM_APP + 1, step, slot);
+    EXPECT_TRUE(answers(main)) << "Tiv stopped answering";
+    DWORD lostFor = GetTickCount() - startedAt;
+    EXPECT_LT(lostFor, 5000u);
+
+    // The count goes on to its end: the finish window comes.
+    HWND box = waitBox(tiv, 15000);
+    ASSERT_NE(box, nullptr) << "the count never finished";
+    EXPECT_GE(GetTickCount() - startedAt, 4000u) << "finished too early";
+    EXPECT_EQ(itemText(box, 851), kFinishGbk);
+    ASSERT_TRUE(answerBox(box, 1));
+    EXPECT_TRUE(answers(main));
+
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(waitExit(tiv));
+    auto file = readFile(folder + "dTiv.dat");
+    ASSERT_EQ(file.size(), 10008u);
+    EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
+    EXPECT_EQ(dwordAt(file, 8 + 2140), 6000u);
+    removeFolder(folder);
+}
+
+// A 3-second count that restarts at its end, flashing: completions come
+// faster than alarms can end, and the process must not gather threads.
+TEST(OutsideMessages, ThreadCountStaysFlatWithRestartAtEnd) {
+    std::string folder = preparedFolder([](std::vector<unsigned char>& f) {
+        putDword(f, 8 + 2140, 3000);   // slot 0's length
+        putDword(f, 8 + 7048, 1);      // restart at completion
+        putDword(f, 8 + 7096, 1);      // flash
+    });
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder, "/s=3 /m=0 /h=0 g"));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    DWORD pid = tiv.process.dwProcessId;
+    Sleep(8000);
+    uint32_t first = threadsOf(pid);
+    ASSERT_GT(first, 0u) << "no thread snapshot of Tiv";
+    std::string seen = std::to_string(first);
+    uint32_t most = first;
+    for (int i = 0; i < 13; ++i) {
+        Sleep(4000);
+        uint32_t n = threadsOf(pid);
+        seen += " " + std::to_string(n);
+        if (n > most) most = n;
+    }
+    EXPECT_LE(most, first + 1) << "threads over 60 s: " << seen;
+    EXPECT_TRUE(answers(main));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitExit(tiv));
+    std::printf("threads every 4 s: %s\n", seen.c_str());
+    removeFolder(folder);
+}
