@@ -10,6 +10,7 @@
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/text.h"
+#include "settings/words.h"
 #include "sound/sound.h"
 
 namespace app {
@@ -47,6 +48,27 @@ void toggleCustomTime() {
     BOOL enable = countdown::customTimeOn ? FALSE : TRUE;
     static const int kFields[] = {IDC_HOURS, IDC_MINUTES, IDC_SECONDS, IDC_DAYS};
     for (int id : kFields) EnableWindow(GetDlgItem(mainWindow, id), enable);
+}
+
+// Words-file entries: texts 2101-2299, sounds 2301-2399; a longer list is
+// shown whole but only these ids act.
+bool chooseWordsEntry(uint32_t id) {
+    uint32_t slot = settings::slotIndex(countdown::shownTimer);
+    settings::Record& r = settings::record;
+    if (id >= CMD_TEXT_FIRST && id <= CMD_TEXT_LAST) {
+        uint32_t k = id - CMD_TEXT_FIRST;
+        if (k < words::textEntryCount) text::copyBounded(r.finishText[slot], words::textEntries[k].text, settings::kTextSize);
+        return true;
+    }
+    if (id >= CMD_SOUND_FIRST && id <= CMD_SOUND_LAST) {
+        uint32_t k = id - CMD_SOUND_FIRST;
+        if (k < words::soundEntryCount) {
+            text::copyBounded(r.soundPath[slot], words::soundEntries[k].path, settings::kTextSize);
+            r.soundType[slot] = sound::kTypeFile;
+        }
+        return true;
+    }
+    return false;
 }
 
 void setTimerCount(uint32_t index) {
@@ -101,7 +123,7 @@ void dispatchCommand(WPARAM wParam) {
     case CMD_TIMERS_2:
     case CMD_TIMERS_3:
     case CMD_TIMERS_4: setTimerCount(id - CMD_TIMERS_1); break;
-    default: break;
+    default: chooseWordsEntry(id); break;
     }
 }
 

@@ -7,11 +7,13 @@
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
+#include "dialogs/menu_win.h"
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
+#include "settings/words.h"
 
 namespace app {
 
@@ -85,10 +87,15 @@ void restorePlacement(HWND window) {
     SetWindowPlacement(window, &wp);
 }
 
+UINT taskbarCreatedMessage;
+
 void onCreate(HWND window) {
     mainWindow = window;
+    taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    forgetSystemMenu();
     createControls(window);
     writeTimeFields();
+    words::loadWordsFile();
     restorePlacement(window);
     SetTimer(window, TIMER_STARTUP, countdown::kStartupMs, nullptr);
 }
@@ -109,15 +116,6 @@ void onSize(HWND window, WPARAM type) {
     layOutWindow();
 }
 
-void selectByClick(int x, int y) {
-    uint32_t slot = display::slotAt(x, y);
-    if (slot == countdown::shownTimer) return;
-    countdown::shownTimer = slot;
-    countdown::displayDirty = 1;
-    platform::invalidate(false);
-    refreshStartStopCaption();
-}
-
 void leftClick(LPARAM point) {
     selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
     if (countdown::isAlarm(countdown::runState[settings::slotIndex(countdown::shownTimer)]))
@@ -134,6 +132,15 @@ LRESULT onSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+void selectByClick(int x, int y) {
+    uint32_t slot = display::slotAt(x, y);
+    if (slot == countdown::shownTimer) return;
+    countdown::shownTimer = slot;
+    countdown::displayDirty = 1;
+    platform::invalidate(false);
+    refreshStartStopCaption();
+}
 
 void addTooltip(HWND window, int id, const char* text) {
     TOOLINFOA info{};
@@ -213,12 +220,17 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSCOMMAND: return onSysCommand(window, wParam, lParam);
     case WM_TIMER: countdown::onWindowTimer(static_cast<uint32_t>(wParam)); return 0;
     case WM_LBUTTONUP: leftClick(lParam); return 0;
-    case WM_RBUTTONUP: return 0;  // the context menu
+    case WM_RBUTTONUP: dialogs::showContextMenu(lParam); return 0;
     case MSG_TRAY: trayCallback(wParam, lParam); return 0;
     case platform::kMsgAlarmStep:
         countdown::alarmStep(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ENTERMENULOOP: menuLoop(true); return 0;
+    case WM_EXITMENULOOP: menuLoop(false); return 0;
+    default:
+        // Not a constant: registered at run time.
+        if (message == taskbarCreatedMessage && message != 0) taskbarCreated();
+        return DefWindowProcA(window, message, wParam, lParam);
     }
 }
 

@@ -27,27 +27,62 @@ void makeLayered(uint32_t alpha) {
 
 void makeOpaque() { SetWindowLongA(mainWindow, GWL_EXSTYLE, 0); }
 
-void tray(DWORD operation, const char* tip) {
+namespace {
+
+// What the system menu shows now: 0 not built, else 1 + whether it says "停止".
+uint32_t systemMenuShows;
+bool menuLoopActive;
+
+}  // namespace
+
+NOTIFYICONDATAA trayRecord(const char* tip) {
     NOTIFYICONDATAA data{};
-    data.cbSize = 488;
+    // The size up to guidItem: 488 bytes in the 32-bit program.
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;
     data.hWnd = mainWindow;
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = MSG_TRAY;
     data.hIcon = smallIcon;
-    text::copyBounded(data.szTip, tip, 128);
-    Shell_NotifyIconA(operation, &data);
+    text::copyBounded(data.szTip, tip, sizeof data.szTip);
+    return data;
+}
+#ifndef _WIN64
+static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "tray record size");
+#endif
+
+bool tray(DWORD operation, const char* tip) {
+    NOTIFYICONDATAA data = trayRecord(tip);
+    return Shell_NotifyIconA(operation, &data) != FALSE;
 }
 
+// GetSystemMenu(TRUE) destroys the menu and makes a new one: done only when
+// the text changes, and never under an open menu.
 void rebuildSystemMenu() {
+    bool running = countdown::isCounting(countdown::runState[settings::slotIndex(countdown::shownTimer)]);
+    uint32_t shows = running ? 2 : 1;
+    if (shows == systemMenuShows || menuLoopActive) return;
     GetSystemMenu(mainWindow, TRUE);
     HMENU menu = GetSystemMenu(mainWindow, FALSE);
     if (!menu) return;
-    bool running = countdown::isCounting(countdown::runState[settings::slotIndex(countdown::shownTimer)]);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, SYS_STARTSTOP, running ? "停止" : "开始");
     AppendMenuA(menu, MF_STRING, SYS_RESET, "重置");
     AppendMenuA(menu, MF_STRING, SYS_SIMPLE, "简易");
+    systemMenuShows = shows;
+}
+
+void menuLoop(bool entering) {
+    menuLoopActive = entering;
+    if (!entering) rebuildSystemMenu();   // what changed while it was open
+}
+
+void forgetSystemMenu() { systemMenuShows = 0; }
+
+void taskbarCreated() {
+    // Explorer restarted and lost its icons: without ours the hidden window
+    // could not be brought back.
+    if (platform::windowState == platform::kWindowTray) tray(NIM_ADD, kVersionTip);
 }
 
 void trayCallback(WPARAM iconId, LPARAM mouseMessage) {

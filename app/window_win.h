@@ -1,6 +1,7 @@
 // Win32 side of the application shell, shared by its *_win.cpp files.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 
@@ -36,6 +37,8 @@ void writeTimeFields();
 void refreshStartStopCaption();
 void applyControlVisibility();
 void layOutWindow();
+// With several timers, the one under a client point becomes the shown one.
+void selectByClick(int x, int y);
 void addTooltip(HWND window, int id, const char* text);
 void shutdown();
 
@@ -47,8 +50,12 @@ void restoreDefaultSize();
 void applyOnTop(uint32_t flag);
 void makeLayered(uint32_t alpha);
 void makeOpaque();
-void tray(DWORD operation, const char* tip);
+NOTIFYICONDATAA trayRecord(const char* tip);
+bool tray(DWORD operation, const char* tip);
 void rebuildSystemMenu();
+void menuLoop(bool entering);   // WM_ENTERMENULOOP, WM_EXITMENULOOP
+void forgetSystemMenu();        // a new window: its system menu is the default
+void taskbarCreated();
 void trayCallback(WPARAM iconId, LPARAM mouseMessage);
 
 // The About box (dialogs/about_win.cpp).

@@ -64,7 +64,9 @@
 #define CMD_TIMERS_3           2032
 #define CMD_TIMERS_4           2033
 #define CMD_TEXT_FIRST         2101
+#define CMD_TEXT_LAST          2299
 #define CMD_SOUND_FIRST        2301
+#define CMD_SOUND_LAST         2399
 
 /* System menu items */
 #define SYS_STARTSTOP          1

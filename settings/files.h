@@ -1,4 +1,4 @@
-// File primitives the settings store needs; Win32 in settings/files_win.cpp.
+// File primitives the settings store and the words file need; Win32 in settings/files_win.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -8,6 +8,13 @@ namespace files {
 // Reads at most `capacity` bytes of an existing file opened without sharing.
 // False when the file cannot be opened.
 bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got);
+
+// Reads a whole existing file opened without sharing into a buffer for
+// std::free. False when the file cannot be opened; when the memory cannot be
+// had, true with a null buffer, so the caller never mistakes it for a missing file.
+bool readWhole(const char* path, unsigned char** data, size_t* length);
+// Copies `from` over `to`, replacing an existing `to`.
+bool copy(const char* from, const char* to);
 
 // Primitives for a save that never tears the file.
 void* createAlways(const char* path);   // null on failure

@@ -7,6 +7,7 @@
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "settings/store.h"
+#include "settings/words.h"
 #include "sound/sound.h"
 
 inline void resetRunState() {
@@ -23,4 +24,5 @@ inline void resetRunState() {
     platform::messageResult = 0;
     settings::finishTextOverridden = false;
     app::aboutOpen = false;
+    words::resetWords();
 }

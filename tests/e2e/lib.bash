@@ -27,7 +27,8 @@ e2e_cleanup() {
   tiv_session_stop
 }
 
-# Session, a fresh folder holding Tiv.exe and ReadMe.htm, and the screenshot folder.
+# Session, a fresh folder holding Tiv.exe, ReadMe.htm and dWords.txt as shipped, and the
+# screenshot folder.
 e2e_begin() {
   trap e2e_cleanup EXIT
   [ -f "$TIV_EXE_UNIX" ] || fail "no $TIV_EXE_UNIX; run tools/build"
@@ -35,7 +36,10 @@ e2e_begin() {
   tiv_session_start || fail "could not start Xvfb or Wine"
   dir=$(mktemp -d "$TIV_BUILD/e2e.XXXXXX")
   cp "$TIV_EXE_UNIX" "$dir/"
-  [ -f "$TIV_WIN_DIR/ReadMe.htm" ] && cp "$TIV_WIN_DIR/ReadMe.htm" "$dir/"
+  local beside
+  for beside in ReadMe.htm dWords.txt; do
+    [ -f "$TIV_WIN_DIR/$beside" ] && cp "$TIV_WIN_DIR/$beside" "$dir/"
+  done
   mkdir -p "$shots"
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "settings/files.h"
@@ -11,11 +12,13 @@ namespace fake {
 size_t failWriteAfter = SIZE_MAX;
 bool failReplace;
 bool failCreate;
+bool failCopy;
 
 void resetFiles() {
     failWriteAfter = SIZE_MAX;
     failReplace = false;
     failCreate = false;
+    failCopy = false;
 }
 
 // Tests give Windows-style paths ending in '\'; map them to '/'.
@@ -36,6 +39,35 @@ bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* 
     *got = std::fread(buffer, 1, capacity, f);
     std::fclose(f);
     return true;
+}
+
+bool readWhole(const char* path, unsigned char** data, size_t* length) {
+    *data = nullptr;
+    *length = 0;
+    FILE* f = std::fopen(fake::hostPath(path).c_str(), "rb");
+    if (!f) return false;
+    std::fseek(f, 0, SEEK_END);
+    long size = std::ftell(f);
+    std::rewind(f);
+    if (size >= 0) {
+        *data = static_cast<unsigned char*>(std::malloc(size ? size : 1));
+        if (*data) *length = std::fread(*data, 1, size, f);
+    }
+    std::fclose(f);
+    return true;
+}
+
+bool copy(const char* from, const char* to) {
+    if (fake::failCopy) return false;
+    FILE* in = std::fopen(fake::hostPath(from).c_str(), "rb");
+    if (!in) return false;
+    FILE* out = std::fopen(fake::hostPath(to).c_str(), "wb");
+    bool copied = out != nullptr;
+    int c;
+    while (out && (c = std::fgetc(in)) != EOF) copied = std::fputc(c, out) != EOF && copied;
+    if (out && std::fclose(out) != 0) copied = false;
+    std::fclose(in);
+    return copied;
 }
 
 void* createAlways(const char* path) {

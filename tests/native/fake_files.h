@@ -8,6 +8,7 @@ namespace fake {
 extern size_t failWriteAfter;   // a write stops after this many bytes (SIZE_MAX: never)
 extern bool failReplace;
 extern bool failCreate;
+extern bool failCopy;
 void resetFiles();
 
 }  // namespace fake
