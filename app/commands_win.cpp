@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "dialogs/options_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
@@ -71,6 +72,13 @@ bool chooseWordsEntry(uint32_t id) {
     return false;
 }
 
+void openOptions() {
+    if (optionsOpen) return;
+    dialogs::openOptionsSheet();
+    // The sheet may have changed hideButtons.
+    if (countdown::anyNotIdle()) applyControlVisibility();
+}
+
 void setTimerCount(uint32_t index) {
     settings::record.timerCountIndex = index;
     countdown::shownTimer = index;
@@ -94,6 +102,7 @@ void dispatchCommand(WPARAM wParam) {
     case IDC_SHOWHELP: openHelp(); break;
     case IDC_ABOUT: if (!aboutOpen) showAbout(); break;
     case IDC_SIMPLE: restoreDefaultSize(); break;
+    case IDC_OPTIONS: openOptions(); break;
     case CMD_HIDEBUTTONS:
         r.hideButtons = toggled(r.hideButtons);
         if (countdown::anyNotIdle()) applyControlVisibility();

@@ -8,6 +8,7 @@
 #include "countdown/engine.h"
 #include "display/geometry.h"
 #include "dialogs/menu_win.h"
+#include "dialogs/options_win.h"
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
@@ -120,6 +121,8 @@ void leftClick(LPARAM point) {
     selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
     if (countdown::isAlarm(countdown::runState[settings::slotIndex(countdown::shownTimer)]))
         PostMessageA(mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
+    else if (settings::record.quickPickOnClick && !countdown::customTimeOn)
+        dialogs::showQuickPicker();
 }
 
 LRESULT onSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -150,6 +153,14 @@ void addTooltip(HWND window, int id, const char* text) {
     info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
     info.lpszText = const_cast<char*>(text);
     SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void removeTooltip(HWND window, int id) {
+    TOOLINFOA info{};
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
+    info.hwnd = window;
+    info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
+    SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void writeTimeFields() {

@@ -40,6 +40,9 @@ void layOutWindow();
 // With several timers, the one under a client point becomes the shown one.
 void selectByClick(int x, int y);
 void addTooltip(HWND window, int id, const char* text);
+// The tooltip control outlives every dialog: a closed page's tools must go,
+// or a later window given the same control handle would show their tips.
+void removeTooltip(HWND window, int id);
 void shutdown();
 
 // Commands (commands_win.cpp).

@@ -45,6 +45,121 @@
 #define IDC_ABOUT_TEXT         1304
 #define IDC_ABOUT_OPENFOLDERS  1305
 
+/* Timer page (template 1028): check boxes */
+#define IDC_TP_FLASH           1005
+#define IDC_TP_REPEAT          1012
+#define IDC_TP_WARNINGS        1034
+
+/* Edits and the interval's spin */
+#define IDC_TP_SOUNDPATH       1008
+#define IDC_TP_INTERVAL        1017
+#define IDC_TP_INTERVAL_SPIN   1019
+#define IDC_TP_FINISHTEXT      1021
+
+/* Lists */
+#define IDC_TP_AUTORESTART     1015
+#define IDC_TP_TEXTSIZE        1033
+#define IDC_TP_SOUNDTYPE       1100
+#define IDC_TP_SLOT            1500
+
+/* Buttons */
+#define IDC_TP_SOUNDCHOOSE     1016
+#define IDC_TP_TEST            1023
+#define IDC_TP_FONTCHOOSE      1027
+#define IDC_TP_BACKCHOOSE      1029
+#define IDC_TP_TEXTCHOOSE      1032
+
+/* The face of the slot's font */
+#define IDC_TP_FONTNAME        1026
+
+/* Quick settings page: the two switches */
+#define IDC_QUICK_ONCLICK      1001
+#define IDC_QUICK_AUTOSTART    1002
+
+/* Quick settings page, row k (1..12): amount 1059 + 2k, unit 1060 + 2k,
+   spin 1305 + k */
+#define IDC_QUICK_VALUE1       1061
+#define IDC_QUICK_UNIT1        1062
+#define IDC_QUICK_VALUE2       1063
+#define IDC_QUICK_UNIT2        1064
+#define IDC_QUICK_VALUE3       1065
+#define IDC_QUICK_UNIT3        1066
+#define IDC_QUICK_VALUE4       1067
+#define IDC_QUICK_UNIT4        1068
+#define IDC_QUICK_VALUE5       1069
+#define IDC_QUICK_UNIT5        1070
+#define IDC_QUICK_VALUE6       1071
+#define IDC_QUICK_UNIT6        1072
+#define IDC_QUICK_VALUE7       1073
+#define IDC_QUICK_UNIT7        1074
+#define IDC_QUICK_VALUE8       1075
+#define IDC_QUICK_UNIT8        1076
+#define IDC_QUICK_VALUE9       1077
+#define IDC_QUICK_UNIT9        1078
+#define IDC_QUICK_VALUE10      1079
+#define IDC_QUICK_UNIT10       1080
+#define IDC_QUICK_VALUE11      1081
+#define IDC_QUICK_UNIT11       1082
+#define IDC_QUICK_VALUE12      1083
+#define IDC_QUICK_UNIT12       1084
+#define IDC_QUICK_SPIN1        1306
+#define IDC_QUICK_SPIN2        1307
+#define IDC_QUICK_SPIN3        1308
+#define IDC_QUICK_SPIN4        1309
+#define IDC_QUICK_SPIN5        1310
+#define IDC_QUICK_SPIN6        1311
+#define IDC_QUICK_SPIN7        1312
+#define IDC_QUICK_SPIN8        1313
+#define IDC_QUICK_SPIN9        1314
+#define IDC_QUICK_SPIN10       1315
+#define IDC_QUICK_SPIN11       1316
+#define IDC_QUICK_SPIN12       1317
+
+/* Quick picker: entry k (1..12) is 1200 + k; "取消" is IDCANCEL */
+#define IDC_QUICK_PICK1        1201
+#define IDC_QUICK_PICK2        1202
+#define IDC_QUICK_PICK3        1203
+#define IDC_QUICK_PICK4        1204
+#define IDC_QUICK_PICK5        1205
+#define IDC_QUICK_PICK6        1206
+#define IDC_QUICK_PICK7        1207
+#define IDC_QUICK_PICK8        1208
+#define IDC_QUICK_PICK9        1209
+#define IDC_QUICK_PICK10       1210
+#define IDC_QUICK_PICK11       1211
+#define IDC_QUICK_PICK12       1212
+
+/* Options page (template 1007) */
+#define IDC_OPT_HELP               9
+#define IDC_OPT_RESET              10
+#define IDC_OPT_WORDS              11
+#define IDC_OPT_CUSTOM_BASE        1000
+#define IDC_OPT_CUSTOM_BASE_SPIN   1001
+#define IDC_OPT_SIMPLE             1002
+#define IDC_OPT_MINIMIZEONSTART    1003
+#define IDC_OPT_CUSTOM_MAX_SPIN    1004
+#define IDC_OPT_PERCENT_SPIN       1005
+#define IDC_OPT_HIDEBUTTONS        1006
+#define IDC_OPT_REMEMBERPOSITION   1007
+#define IDC_OPT_TOPMOST            1009
+#define IDC_OPT_REMEMBERTIME       1010
+#define IDC_OPT_AUTORESET          1011
+#define IDC_OPT_PERCENT            1013
+#define IDC_OPT_MINIMIZETOTRAY     1020
+#define IDC_OPT_SHOWWINDOW         1022
+#define IDC_OPT_FINISHTOPMOST      1024
+#define IDC_OPT_CUSTOM_MAX         1042
+#define IDC_OPT_MENU_TIMERS        1400
+#define IDC_OPT_MENU_DAYS          1401
+#define IDC_OPT_MENU_TOPMOST       1402
+#define IDC_OPT_MENU_TRANSPARENT   1403
+#define IDC_OPT_MENU_HIDEBUTTONS   1404
+#define IDC_OPT_MENU_SECONDS       1405
+#define IDC_OPT_MENU_MUTE          1406
+#define IDC_OPT_MENU_CUSTOM        1407
+#define IDC_OPT_MENU_TEXT          1408
+#define IDC_OPT_MENU_SOUND         1409
+
 /* Menu and internal commands */
 #define CMD_HIDEBUTTONS        2005
 #define CMD_TOPMOST            2008

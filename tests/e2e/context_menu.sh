@@ -11,17 +11,6 @@ stop_other() { [ -n "$other" ] && kill "$other" 2>/dev/null; other=""; }
 trap 'stop_other; e2e_cleanup' EXIT
 
 xdo() { timeout 10 xdotool "$@"; }
-# The visible X window of this Wine class with this exact title, within 30 s.
-find_window() {
-  local w
-  for _ in $(seq 150); do
-    for w in $(xdo search --onlyvisible --name "^$2\$" 2>/dev/null); do
-      xprop -id "$w" WM_CLASS 2>/dev/null | grep -qi "\"$1\"" && { echo "$w"; return 0; }
-    done
-    sleep 0.2
-  done
-  return 1
-}
 frame=$dir/frame.png
 shoot() { import -window root "$frame" 2>/dev/null || fail "import failed"; }
 get_bytes() { od -An -c -j $((8 + $1)) -N "$2" "$dir/dTiv.dat" | tr -d ' \n'; }
@@ -49,7 +38,7 @@ wait_gone() {
 # A foreign header gives full defaults without questions; /s=2 and R make slot 0 two seconds.
 printf 'NOTTIV00' >"$dir/dTiv.dat"
 start_tiv /m=0 /s=2
-win=$(find_window tiv.exe Tiv) || fail "no Tiv window: $(tr -d '\r' <"$dir/wine.log" | tail -5)"
+win=$(find_window Tiv) || fail "no Tiv window: $(tr -d '\r' <"$dir/wine.log" | tail -5)"
 sleep 0.5
 xdo windowactivate --sync "$win" 2>/dev/null; xdo key r
 read -r W H X Y < <(geometry "$win" | tr 'x+' '  ')
@@ -57,7 +46,7 @@ sleep 0.5
 
 # The default finish text first, to tell the chosen one from it.
 xdo key s
-box=$(find_window tiv.exe 'Tiv 1\.4') || fail "no finish window for the first alarm"
+box=$(find_window 'Tiv 1\.4') || fail "no finish window for the first alarm"
 sleep 0.5; shoot
 default_text=$(finish_text "$box")
 xdo windowactivate --sync "$box" 2>/dev/null; xdo key Return
@@ -67,7 +56,7 @@ wait_gone 'Tiv 1\.4' || fail "Return did not close the finish window"
 cover() {
   (exec "$TIV_ROOT/tools/wine" notepad </dev/null >>"$dir/wine.log" 2>&1) &
   other=$!
-  pad=$(find_window notepad.exe '.*') || fail "notepad did not open"
+  pad=$(find_window '.*' notepad.exe) || fail "notepad did not open"
   xdo windowmove --sync "$pad" $((X - 20)) $((Y - 20)) 2>/dev/null
   xdo windowsize --sync "$pad" $((W + 200)) $((H + 150)) 2>/dev/null
   sleep 0.7; shoot
@@ -94,7 +83,7 @@ sleep 0.7
 xdo key Down Down Down Down Down Down Down Down Down Down Down Down Right Return
 sleep 0.5
 xdo windowactivate --sync "$win" 2>/dev/null; xdo key s
-box=$(find_window tiv.exe 'Tiv 1\.4') || fail "no finish window for the second alarm"
+box=$(find_window 'Tiv 1\.4') || fail "no finish window for the second alarm"
 sleep 0.5; shoot; cp "$frame" "$shots/context_menu_finish.png"
 [ "$(finish_text "$box")" != "$default_text" ] || fail "the finish window still shows the default text"
 xdo windowactivate --sync "$box" 2>/dev/null; xdo key Return

@@ -55,3 +55,17 @@ geometry() {
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /Width:/ {w=$NF} /Height:/ {h=$NF} END {if (w) printf "%sx%s+%s+%s", w, h, x, y}'
 }
+
+# The visible X window whose title matches the regex $1 (whole title) and whose Wine class is
+# $2 (tiv.exe by default), larger than Wine's 1x1 helpers, within 30 s.
+find_window() {
+  local w cls=${2:-tiv.exe}
+  for _ in $(seq 150); do
+    for w in $(timeout 10 xdotool search --onlyvisible --classname "^${cls//./\\.}\$" 2>/dev/null); do
+      [[ "$(timeout 10 xdotool getwindowname "$w" 2>/dev/null)" =~ ^$1$ ]] || continue
+      [ "$(geometry "$w" | cut -dx -f1)" -gt 40 ] 2>/dev/null && { echo "$w"; return 0; }
+    done
+    sleep 0.2
+  done
+  return 1
+}

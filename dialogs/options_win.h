@@ -1,0 +1,20 @@
+// The options sheet, its three pages and the quick picker.
+#pragma once
+#include <windows.h>
+
+namespace dialogs {
+
+// Command 1006: the simple-mode question, the sheet, the save.
+void openOptionsSheet();
+
+// Page procedures, in tab order: "定时器" (template 1028), "快速设置" (1027),
+// "选项" (1007).
+INT_PTR CALLBACK timerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The left click's box of twelve presets (template 1006), opened near the
+// cursor; a pick loads (and may start) the shown timer.
+void showQuickPicker();
+
+}  // namespace dialogs
