@@ -5,6 +5,8 @@
 # Functions (all idempotent):
 #   tiv_ensure_packages  install what a fresh Debian 12 lacks (root), or say the apt command
 #   tiv_build            configure and build build/native, build/win32 and build/win64
+#   tiv_build_fuzz       configure and build build/fuzz (clang, libFuzzer), if clang is here
+#   tiv_fuzz SECS T...   run fuzz targets on copies of their seed corpora (tools/fuzz, tools/test)
 #   tiv_session_start    Xvfb if there is no DISPLAY, Wine prefix, persistent wineserver
 #   tiv_session_stop     stop only what tiv_session_start started
 #   tiv_wine ARGS...     run wine in Tiv's environment (locale 936, private prefix and HOME);
@@ -74,13 +76,19 @@ TIV_PACKAGES=(wine wine64 g++-mingw-w64-i686 g++-mingw-w64-i686-posix binutils-m
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   xvfb xdotool x11-utils fonts-wqy-zenhei fonts-wine fonts-liberation imagemagick cmake googletest
   locales g++ make)
+# Only the fuzz targets need these: without root their absence is reported, not fatal.
+TIV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+TIV_FUZZ_TARGETS=(settings_loader words_reader cmdline_reader time_format)
+TIV_FUZZ_DIR=$TIV_BUILD/fuzz
 
 tiv_missing_packages() {
   local have p pkgs=("${TIV_PACKAGES[@]}")
   # 32-bit Wine only where it can run; win64 needs none of it.
   tiv_runs_32bit && pkgs+=(wine32:i386)
+  [ "$(id -u)" = 0 ] && pkgs+=("${TIV_FUZZ_PACKAGES[@]}")
+  # Multi-Arch: same packages (libclang-rt-14-dev) are named with the native architecture.
   have=$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${pkgs[@]}" 2>/dev/null |
-    awk '$2 == "installed" { print $1 }')
+    awk -v native=":$(dpkg --print-architecture)" '$2 == "installed" { sub(native "$", "", $1); print $1 }')
   for p in "${pkgs[@]}"; do
     # dpkg-query names native packages without their architecture
     grep -qx -e "$p" -e "${p%:*}" <<<"$have" || printf '%s ' "$p"
@@ -128,6 +136,57 @@ tiv_build() {
     fi
     cmake --build "$dir" -j"$jobs" || { rc=1; tiv_say "build/$kind failed"; }
   done
+  return "$rc"
+}
+
+# A separate clang tree, so build/native stays gcc. Says why and fails when clang is missing.
+tiv_build_fuzz() {
+  local installed
+  installed=$(dpkg-query -W -f='${binary:Package} ${db:Status-Status}\n' "${TIV_FUZZ_PACKAGES[@]}" 2>/dev/null |
+    awk '$2 == "installed" { n++ } END { print n + 0 }')
+  if [ "$installed" != "${#TIV_FUZZ_PACKAGES[@]}" ]; then
+    tiv_say "fuzz: skipped, needs ${TIV_FUZZ_PACKAGES[*]} (as root: apt-get install -y ${TIV_FUZZ_PACKAGES[*]})"
+    return 2
+  fi
+  local log=$TIV_LOG_DIR/build-fuzz.log
+  mkdir -p "$TIV_LOG_DIR"
+  : >"$log"
+  if [ ! -f "$TIV_FUZZ_DIR/CMakeCache.txt" ]; then
+    CC=clang CXX=clang++ cmake -S "$TIV_ROOT" -B "$TIV_FUZZ_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DTIV_FUZZ=ON >>"$log" 2>&1 || { tiv_say "build/fuzz: configure failed; see $log"; return 1; }
+  fi
+  cmake --build "$TIV_FUZZ_DIR" -j"$(nproc)" >>"$log" 2>&1 || { tiv_say "build/fuzz failed; see $log"; return 1; }
+}
+
+# Runs each target SECS seconds on build/fuzz-corpus/TARGET (seeds copied in, never written back);
+# crash inputs go to build/fuzz-crashes/TARGET/. Prints one line per target and a total line
+# "fuzz: N targets, R runs, C crashes"; non-zero when a target crashed or did not run.
+tiv_fuzz() {
+  local secs=$1 t corpus crashes log rc=0 runs total=0 found=0 n=0 status
+  shift
+  [ $# -gt 0 ] || set -- "${TIV_FUZZ_TARGETS[@]}"
+  mkdir -p "$TIV_LOG_DIR"
+  for t in "$@"; do
+    [ -x "$TIV_FUZZ_DIR/$t" ] || { tiv_say "fuzz: no target '$t'"; rc=1; continue; }
+    corpus=$TIV_BUILD/fuzz-corpus/$t crashes=$TIV_BUILD/fuzz-crashes/$t log=$TIV_LOG_DIR/fuzz-$t.log
+    mkdir -p "$corpus" "$crashes"
+    cp "$TIV_ROOT/tests/fuzz/corpus/$t/"* "$corpus/"
+    # The outer timeout bounds a run whose own limits fail, e.g. a hang inside one input.
+    timeout -k 10 $((secs + 60)) "$TIV_FUZZ_DIR/$t" -max_total_time="$secs" -timeout=10 \
+      -print_final_stats=1 -artifact_prefix="$crashes/" "$corpus" </dev/null >"$log" 2>&1
+    status=$?
+    runs=$(awk '/^stat::number_of_executed_units:/ { n = $2 } END { print n + 0 }' "$log")
+    total=$((total + runs)) n=$((n + 1))
+    if [ "$status" = 0 ]; then
+      printf 'fuzz %s: %d runs in %ss, no crash\n' "$t" "$runs" "$secs"
+    else
+      found=$((found + 1)) rc=1
+      printf 'fuzz %s: CRASH (exit %s) after %d runs; input in %s, log %s\n' "$t" "$status" "$runs" \
+        "$crashes" "$log"
+      grep -m1 -E '^==[0-9]+==ERROR|check failed|runtime error|^SUMMARY' "$log"
+    fi
+  done
+  printf 'fuzz: %d targets, %d runs, %d crashes\n' "$n" "$total" "$found"
   return "$rc"
 }
 

@@ -1,0 +1,33 @@
+// Any bytes as the command line: its tokens, then the options read from it.
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "app/cmdline.h"
+#include "countdown/engine.h"
+#include "settings/record.h"
+#include "settings/store.h"
+#include "tests/fuzz/check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
+    using namespace app;
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    // Exactly the size the callers give, so AddressSanitizer sees one byte too many.
+    std::unique_ptr<char[]> token(new char[kTokenChars + 1]);
+
+    for (uint32_t n = 0; n <= kCommandLineChars + 1; ++n) {
+        TokenStatus status = commandToken(line.c_str(), n, token.get());
+        FUZZ_CHECK(std::memchr(token.get(), 0, kTokenChars + 1) != nullptr);
+        FUZZ_CHECK((status == TokenStatus::Found) == (token[0] != '\0'));
+        if (status == TokenStatus::Unbalanced || status == TokenStatus::NotFound) break;
+    }
+
+    std::memset(&settings::record, 0, sizeof settings::record);
+    settings::fullDefaults();
+    settings::finishTextOverridden = false;
+    countdown::runState[0] = countdown::kIdle;
+    readOptions(line.c_str());
+    FUZZ_CHECK(std::memchr(settings::record.finishText[0], 0, settings::kTextSize) != nullptr);
+    FUZZ_CHECK(std::memchr(settings::savedFinishText, 0, settings::kFolderSize) != nullptr);
+    return 0;
+}
