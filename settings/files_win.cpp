@@ -6,36 +6,44 @@
 
 namespace files {
 
-bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+namespace {
+
+HANDLE openForReading(const char* path) {
+    return CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// ReadFile may return less than asked; read on until full or at the end.
+size_t readUpTo(HANDLE file, unsigned char* buffer, size_t capacity) {
     size_t total = 0;
     DWORD n = 0;
     while (total < capacity &&
            ReadFile(file, buffer + total, static_cast<DWORD>(capacity - total), &n, nullptr) && n > 0)
         total += n;
+    return total;
+}
+
+}  // namespace
+
+bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
+    HANDLE file = openForReading(path);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    *got = readUpTo(file, buffer, capacity);
     CloseHandle(file);
-    *got = total;
     return true;
 }
 
 bool readWhole(const char* path, unsigned char** data, size_t* length) {
     *data = nullptr;
     *length = 0;
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = openForReading(path);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER size;
     // Beyond what one ReadFile call or this address space can hold: treat as no memory.
     if (GetFileSizeEx(file, &size) && size.QuadPart >= 0 && static_cast<uint64_t>(size.QuadPart) < 0x7FFFFFFFu) {
         size_t capacity = static_cast<size_t>(size.QuadPart);
         if (auto* buffer = static_cast<unsigned char*>(std::malloc(capacity ? capacity : 1))) {
-            size_t total = 0;
-            DWORD n = 0;
-            while (total < capacity &&
-                   ReadFile(file, buffer + total, static_cast<DWORD>(capacity - total), &n, nullptr) && n > 0)
-                total += n;
             *data = buffer;
-            *length = total;
+            *length = readUpTo(file, buffer, capacity);
         }
     }
     CloseHandle(file);
