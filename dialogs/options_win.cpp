@@ -158,12 +158,6 @@ HPROPSHEETPAGE makePage(int templateId, DLGPROC proc) {
     return CreatePropertySheetPageA(&page);
 }
 
-bool anyNotIdle() {
-    for (const auto& code : countdown::runState)
-        if (code != countdown::kIdle) return true;
-    return false;
-}
-
 }  // namespace
 
 INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -202,7 +196,7 @@ void openOptionsSheet() {
     app::optionsOpen = false;
     if (r.interfaceLevel == 0) app::simpleModeReset();
     app::saveSettings();
-    if (!anyNotIdle()) InvalidateRect(app::mainWindow, nullptr, FALSE);
+    if (!countdown::anyNotIdle()) InvalidateRect(app::mainWindow, nullptr, FALSE);
 }
 
 }  // namespace dialogs
