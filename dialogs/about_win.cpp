@@ -2,7 +2,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdio>
 
 #include "app/state.h"
 #include "app/window_win.h"
@@ -28,13 +27,13 @@ bool trueVersion(OSVERSIONINFOW& v) {
 
 void showWindowsVersion(HWND box) {
     OSVERSIONINFOW v;
-    char text[256] = "";
+    char text[1025] = "";  // wsprintfA writes at most 1024
     if (trueVersion(v)) {
         char servicePack[128] = "";
         WideCharToMultiByte(CP_ACP, 0, v.szCSDVersion, -1, servicePack, sizeof servicePack, nullptr, nullptr);
         const char* name = dialogs::windowsName(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber);
-        std::snprintf(text, sizeof text, "%s\r\n版本 %lu.%lu, 内部版本号 %lu\r\n%s", name ? name : "Windows",
-                      v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber & 0xFFFF, servicePack);
+        wsprintfA(text, "%s\r\n版本 %lu.%lu, 内部版本号 %lu\r\n%s", name ? name : "Windows",
+                  v.dwMajorVersion, v.dwMinorVersion, v.dwBuildNumber & 0xFFFF, servicePack);
     }
     SetDlgItemTextA(box, IDC_ABOUT_TEXT, text);
 }

@@ -1,13 +1,18 @@
 #include "dialogs/quick.h"
 
-#include <cstdio>
+#include "settings/text.h"
 
 namespace dialogs {
 
 void quickCaption(uint32_t value, uint32_t unit, char* out, size_t size) {
     static const char kLetters[] = "smhd";
     char letter = unit < 3 ? kLetters[unit] : 'd';
-    std::snprintf(out, size, "%d%c", static_cast<int>(static_cast<int32_t>(value)), letter);
+    if (size == 0) return;
+    char caption[16];
+    text::formatDecimal(static_cast<int32_t>(value), caption);
+    char suffix[2] = {letter, '\0'};
+    text::append(caption, suffix);
+    text::copyBounded(out, caption, static_cast<uint32_t>(size));
 }
 
 bool applyQuickPick(settings::Record& r, uint32_t entry, uint32_t shownRunState) {

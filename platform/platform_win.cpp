@@ -3,6 +3,8 @@
 
 #include "platform/window_win.h"
 
+#include <cstdlib>
+
 namespace platform {
 
 HWND mainWindow;
@@ -14,7 +16,7 @@ struct ThreadStart { void (*body)(uint32_t); uint32_t arg; };
 
 DWORD WINAPI threadMain(LPVOID p) {
     ThreadStart start = *static_cast<ThreadStart*>(p);
-    delete static_cast<ThreadStart*>(p);
+    std::free(p);
     start.body(start.arg);
     return 0;
 }
@@ -66,10 +68,13 @@ void capturePlacement(uint32_t placement[11]) {
 }
 
 bool startThread(void (*body)(uint32_t), uint32_t arg) {
-    auto* start = new ThreadStart{body, arg};
+    // malloc, not new: nothing else in the program needs the C++ allocator and what it drags in.
+    auto* start = static_cast<ThreadStart*>(std::malloc(sizeof(ThreadStart)));
+    if (!start) return false;
+    *start = ThreadStart{body, arg};
     HANDLE thread = CreateThread(nullptr, 0, threadMain, start, 0, nullptr);
     if (!thread) {
-        delete start;
+        std::free(start);
         return false;
     }
     CloseHandle(thread);

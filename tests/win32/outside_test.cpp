@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "alarm_support.h"
 #include "driver.h"
+#include "resources/resource.h"
 
 using namespace driver;
 
@@ -27,6 +30,25 @@ uint32_t threadsOf(DWORD pid) {
         if (entry.th32OwnerProcessID == pid) ++n;
     CloseHandle(snapshot);
     return n;
+}
+
+// Lower-case names of the DLLs loaded in another process.
+std::vector<std::string> modulesOf(DWORD pid) {
+    std::vector<std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return names;
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+        names.push_back(CharLowerA(entry.szModule));
+    CloseHandle(snapshot);
+    return names;
+}
+
+bool loaded(const std::vector<std::string>& modules, const char* name) {
+    for (const std::string& m : modules)
+        if (m == name) return true;
+    return false;
 }
 
 bool answers(HWND window) {
@@ -108,4 +130,45 @@ TEST(OutsideMessages, ThreadCountStaysFlatWithRestartAtEnd) {
     EXPECT_TRUE(waitExit(tiv));
     std::printf("threads every 4 s: %s\n", seen.c_str());
     removeFolder(folder);
+}
+
+// Tiv.exe maps the DLLs of the alarm sound, the random pick and the tray only when it first
+// needs them; each then loads and works in the shipped program.
+TEST(DelayedDlls, LoadOnFirstUseAndWork) {
+    std::string sounds = newTempFolder("tivsnd");
+    for (const char* name : {"a.wav", "b.wav", "c.wav"}) alarms::writeWave(sounds + name, 80);
+    std::string folder = preparedFolder([&](std::vector<unsigned char>& f) {
+        putDword(f, 8 + 24, 1);        // minimize to the tray
+        putDword(f, 8 + 2140, 1000);   // slot 0's length
+        putDword(f, 8 + 7080, 2);      // slot 0's sound: a random file of a folder
+        std::string path = sounds.substr(0, sounds.size() - 1);
+        std::copy(path.begin(), path.end(), f.begin() + 8 + 2232);
+        f[8 + 2232 + path.size()] = 0;
+    });
+    Tiv tiv;
+    ASSERT_TRUE(start(tiv, folder));
+    HWND main = waitMain(tiv);
+    ASSERT_NE(main, nullptr);
+    DWORD pid = tiv.process.dwProcessId;
+    Sleep(500);
+    std::vector<std::string> atStart = modulesOf(pid);
+    ASSERT_TRUE(loaded(atStart, "user32.dll")) << "no module list of Tiv";
+    for (const char* later : {"winmm.dll", "shell32.dll", "comdlg32.dll", "msvfw32.dll"})
+        EXPECT_FALSE(loaded(atStart, later)) << later << " mapped at start-up";
+
+    command(main, IDC_STARTSTOP);
+    HWND box = waitWindow(tiv, "#32770", "Tiv 1.4", 10000);
+    ASSERT_NE(box, nullptr) << "no finish window";
+    EXPECT_EQ(itemText(box, IDC_MSG_LINE2), kFinishGbk);
+    EXPECT_TRUE(loaded(modulesOf(pid), "winmm.dll")) << "the alarm played no wave";
+    ASSERT_TRUE(answerBox(box, IDOK));
+
+    PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(main); }, 5000)) << "not hidden in the tray";
+    EXPECT_TRUE(waitFor([&] { return loaded(modulesOf(pid), "shell32.dll"); }, 5000)) << "no tray icon added";
+    EXPECT_TRUE(answers(main));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(waitExit(tiv));
+    removeFolder(folder);
+    removeFolder(sounds);
 }

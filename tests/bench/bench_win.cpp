@@ -1,0 +1,276 @@
+// tiv_bench.exe: the Windows half of tools/bench. Each mode measures one thing, of Tiv or of
+// the floor program, and prints key=value lines; tools/bench runs the modes in turn, reads
+// what only the host can tell (CPU time, resident memory) and reports medians.
+//   start tiv|floor [count]   start it in a fresh folder, time to the first painted frame,
+//                             leave it running (counting when asked) and print where it is
+//   hour                      an hour of a count's work for the running Tiv: 7200 ticks and
+//                             3600 repaints, driven from here
+//   lateness N                N three-second counts: true end to the finish window
+//   idle SECONDS              wake-ups of an idle Tiv window and of the floor, in this process
+//   paint N                   N full paints of four timers at 1920 x 1080 against N BitBlts
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "alarm_support.h"
+#include "app/window_win.h"
+#include "display/geometry.h"
+#include "driver.h"
+#include "floor.h"
+#include "inproc.h"
+#include "resources/resource.h"
+#include "settings/record.h"
+
+namespace {
+
+double nowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+std::string beside(const char* name) {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1) + name;
+}
+
+struct Found { DWORD pid; const char* cls; HWND window; };
+
+BOOL CALLBACK findOf(HWND w, LPARAM p) {
+    auto* f = reinterpret_cast<Found*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char cls[64];
+    if (pid != f->pid || !IsWindowVisible(w) || !GetClassNameA(w, cls, sizeof cls) || lstrcmpA(cls, f->cls)) return TRUE;
+    f->window = w;
+    return FALSE;
+}
+
+// The first frame is there when the bottom-left corner of the client area, inside both
+// programs' time display, shows the display's black instead of the class's grey.
+bool painted(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    return client.bottom > 4 && inproc::pixel(window, 2, client.bottom - 3) == RGB(0, 0, 0);
+}
+
+int start(const std::string& which, bool count) {
+    bool tiv = which == "tiv";
+    std::string folder;
+    if (tiv) {
+        folder = driver::preparedFolder();
+    } else {
+        folder = driver::newTempFolder("tivfloor");
+        if (!CopyFileA(beside("tiv_floor.exe").c_str(), (folder + "Floor.exe").c_str(), FALSE)) return 2;
+    }
+    std::string line = "\"" + folder + (tiv ? "Tiv.exe" : "Floor.exe") + "\"";
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    double t0 = nowMs();
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process))
+        return 2;
+    Found f{process.dwProcessId, tiv ? "DovOdiz" : floorbench::kClassName, nullptr};
+    double firstFrame = -1;
+    while (nowMs() - t0 < 20000) {
+        f.window = nullptr;
+        EnumWindows(findOf, reinterpret_cast<LPARAM>(&f));
+        if (f.window && painted(f.window)) {
+            firstFrame = nowMs() - t0;
+            break;
+        }
+        Sleep(1);
+    }
+    if (firstFrame < 0) {
+        TerminateProcess(process.hProcess, 1);
+        std::printf("error=no first frame within 20 s\n");
+        return 1;
+    }
+    Sleep(2000);
+    PROCESS_MEMORY_COUNTERS m{};
+    m.cb = sizeof m;
+    K32GetProcessMemoryInfo(process.hProcess, &m, sizeof m);
+    if (count && tiv) driver::command(f.window, IDC_STARTSTOP);
+    std::printf("startup_ms=%.1f\nworking_set_kb=%lu\nfolder=%s\n", firstFrame,
+                static_cast<unsigned long>(m.WorkingSetSize / 1024),
+                folder.c_str());
+    return 0;
+}
+
+int hour() {
+    HWND main = FindWindowA("DovOdiz", nullptr);
+    if (!main) return 2;
+    DWORD_PTR ignored;
+    for (int tick = 0; tick < 7200; ++tick) {
+        PostMessageA(main, WM_TIMER, 1, 0);
+        if (tick % 2) RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        // Paced by the program: each tick is handled before the next is posted.
+        SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+    }
+    std::printf("hour_ticks=7200\n");
+    return 0;
+}
+
+int lateness(int runs) {
+    std::string folder = driver::preparedFolder([](std::vector<unsigned char>& f) {
+        driver::putDword(f, 8 + 632, 0);      // hours
+        driver::putDword(f, 8 + 636, 0);      // minutes
+        driver::putDword(f, 8 + 640, 3);      // seconds
+        driver::putDword(f, 8 + 2140, 3000);  // durationMs[0]
+    });
+    driver::Tiv tiv;
+    if (!driver::start(tiv, folder)) return 2;
+    HWND main = driver::waitMain(tiv);
+    if (!main) return 2;
+    Sleep(500);
+    std::vector<double> late;
+    for (int run = 0; run < runs; ++run) {
+        driver::command(main, IDC_STARTSTOP);
+        double t0 = nowMs();
+        HWND box = nullptr;
+        while (!box && nowMs() - t0 < 10000) {
+            auto boxes = alarms::finishBoxes(tiv.process.dwProcessId);
+            if (!boxes.empty()) box = boxes.front();
+            else Sleep(1);
+        }
+        if (!box) {
+            std::printf("error=no finish window within 10 s\n");
+            return 1;
+        }
+        late.push_back(nowMs() - t0 - 3000);
+        std::printf("lateness_ms=%.1f\n", late.back());
+        driver::answerBox(box, IDOK);
+        driver::waitFor([&] { return driver::itemText(main, IDC_STARTSTOP) == "开始"; }, 5000);
+        Sleep(300);
+    }
+    std::printf("lateness_worst_ms=%.1f\nlateness_median_ms=%.1f\n", *std::max_element(late.begin(), late.end()),
+                median(late));
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    driver::waitExit(tiv);
+    driver::removeFolder(folder);
+    return 0;
+}
+
+// Every return from the wait is a wake-up of the thread.
+int countWakeUps(DWORD ms) {
+    int wakeUps = 0;
+    double t0 = nowMs();
+    for (;;) {
+        double left = ms - (nowMs() - t0);
+        if (left <= 0) return wakeUps;
+        if (MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left), QS_ALLINPUT) == WAIT_TIMEOUT)
+            continue;
+        ++wakeUps;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+int idle(int seconds) {
+    HWND main = inproc::open();
+    if (!main) return 2;
+    inproc::putOnTop(main, 10, 10, 300, 220);
+    inproc::pump(2000);
+    std::printf("idle_wakeups_tiv=%d\n", countWakeUps(static_cast<DWORD>(seconds) * 1000));
+    inproc::close();
+    HWND floorWindow = floorbench::openFloor(GetModuleHandleA(nullptr));
+    inproc::pump(2000);
+    std::printf("idle_wakeups_floor=%d\n", countWakeUps(static_cast<DWORD>(seconds) * 1000));
+    DestroyWindow(floorWindow);
+    return 0;
+}
+
+WNDPROC mainProc;
+
+// The screen is smaller than the window measured: let it grow past the screen's size.
+LRESULT CALLBACK unboundedSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) {
+        LRESULT r = CallWindowProcA(mainProc, window, message, wParam, lParam);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMaxTrackSize = info->ptMaxSize = {4000, 3000};
+        return r;
+    }
+    return CallWindowProcA(mainProc, window, message, wParam, lParam);
+}
+
+int paint(int runs) {
+    HWND main = inproc::open([] { settings::record.timerCountIndex = 3; });
+    if (!main) return 2;
+    inproc::putOnTop(main, 0, 0, 400, 300);
+    mainProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&unboundedSize)));
+    // Grow the window until its time display is 1920 x 1080.
+    RECT window, client;
+    GetWindowRect(main, &window);
+    GetClientRect(main, &client);
+    int width = 1920 + (window.right - window.left) - display::displayWidth;
+    int height = 1080 + (window.bottom - window.top) - display::displayHeight;
+    SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    inproc::pump(300);
+    std::printf("display_width=%d\ndisplay_height=%d\n", display::displayWidth, display::displayHeight);
+    std::vector<double> paints, blits;
+    HDC screen = GetDC(main);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 1920, 1080);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    for (int run = 0; run < runs; ++run) {
+        double t0 = nowMs();
+        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        GdiFlush();
+        double t1 = nowMs();
+        BitBlt(screen, 0, 0, 1920, 1080, memory, 0, 0, SRCCOPY);
+        GdiFlush();
+        double t2 = nowMs();
+        paints.push_back(t1 - t0);
+        blits.push_back(t2 - t1);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(main, screen);
+    std::printf("paint_ms=%.3f\nbitblt_ms=%.3f\n", median(paints), median(blits));
+    SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProc));
+    inproc::close();
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc > 1 ? argv[1] : "";
+    int n = argc > 2 ? std::atoi(argv[2]) : 0;
+    int rc = 2;
+    if (mode == "start" && argc > 2) rc = start(argv[2], argc > 3 && !std::strcmp(argv[3], "count"));
+    else if (mode == "hour") rc = hour();
+    else if (mode == "lateness" && n > 0) rc = lateness(n);
+    else if (mode == "idle" && n > 0) rc = idle(n);
+    else if (mode == "paint" && n > 0) rc = paint(n);
+    else std::fprintf(stderr, "usage: tiv_bench start tiv|floor [count] | hour | lateness N | idle S | paint N\n");
+    std::fflush(stdout);
+    return rc;
+}
