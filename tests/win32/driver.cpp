@@ -17,6 +17,7 @@ struct Search {
     DWORD pid;
     const char* className;
     const char* title;
+    bool hiddenToo;
     std::vector<HWND> found;
 };
 
@@ -24,7 +25,7 @@ BOOL CALLBACK collect(HWND window, LPARAM lp) {
     auto* s = reinterpret_cast<Search*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != s->pid || !IsWindowVisible(window)) return TRUE;
+    if (pid != s->pid || !(s->hiddenToo || IsWindowVisible(window))) return TRUE;
     char cls[64] = "";
     GetClassNameA(window, cls, sizeof cls);
     if (lstrcmpiA(cls, s->className) != 0) return TRUE;
@@ -98,8 +99,8 @@ bool start(Tiv& tiv, const std::string& folder, const std::string& arguments) {
     return true;
 }
 
-std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title) {
-    Search s{tiv.process.dwProcessId, className, title, {}};
+std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title, bool hiddenToo) {
+    Search s{tiv.process.dwProcessId, className, title, hiddenToo, {}};
     EnumWindows(collect, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }

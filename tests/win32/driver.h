@@ -32,7 +32,9 @@ bool start(Tiv& tiv, const std::string& folder, const std::string& arguments = "
 HWND waitWindow(const Tiv& tiv, const char* className, const char* title, DWORD timeoutMs = 15000);
 HWND waitMain(const Tiv& tiv, DWORD timeoutMs = 15000);
 HWND waitBox(const Tiv& tiv, DWORD timeoutMs = 15000);   // the program's message box
-std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title);
+// Visible ones only, unless `hiddenToo`: a modal dialog exists before its
+// loop first shows it.
+std::vector<HWND> windowsOf(const Tiv& tiv, const char* className, const char* title, bool hiddenToo = false);
 bool waitExit(Tiv& tiv, DWORD timeoutMs = 15000);
 bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 

@@ -1,0 +1,50 @@
+#include "save_loop.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "settings/record.h"
+#include "settings/store.h"
+#include "settings/text.h"
+
+namespace saveloop {
+
+std::vector<unsigned char> image(uint32_t k) {
+    std::vector<unsigned char> bytes(settings::kFileSize);
+    std::memcpy(bytes.data(), "TIVY1400", settings::kHeaderSize);
+    for (uint32_t i = 0; i < settings::kRecordSize; ++i)
+        bytes[settings::kHeaderSize + i] = static_cast<unsigned char>(i * 31 + k);
+    std::memcpy(&bytes[settings::kHeaderSize], &k, sizeof k);
+    return bytes;
+}
+
+int run(int argc, char** argv) {
+    if (argc < 4) return 2;
+    std::string folder = argv[2];
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    uint32_t last = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
+    Progress* progress = nullptr;
+    if (argc > 4) {
+        HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, argv[4]);
+        if (mapping) progress = static_cast<Progress*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof *progress));
+        if (!progress) return 2;
+    }
+    text::copyBounded(settings::dataFolder, folder.c_str(), sizeof settings::dataFolder);
+    // Without a file the load would ask the first run's questions and wait.
+    if (GetFileAttributesA((folder + "dTiv.dat").c_str()) == INVALID_FILE_ATTRIBUTES) return 3;
+    settings::load();
+    uint32_t k;
+    std::memcpy(&k, &settings::record, sizeof k);
+    if (std::memcmp(&settings::record, image(k).data() + settings::kHeaderSize, settings::kRecordSize) != 0) return 4;
+    while (k < last) {
+        ++k;
+        std::memcpy(&settings::record, image(k).data() + settings::kHeaderSize, settings::kRecordSize);
+        if (progress) InterlockedExchange(&progress->attempting, static_cast<LONG>(k));
+        if (!settings::save()) return 5;
+        if (progress) InterlockedExchange(&progress->done, static_cast<LONG>(k));
+    }
+    return 0;
+}
+
+}  // namespace saveloop
