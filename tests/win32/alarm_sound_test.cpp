@@ -51,6 +51,10 @@ protected:
     void openWithSound(uint32_t type, const std::string& path, uint32_t repeat = 0) {
         main = alarms::openWithCount(1000);
         ASSERT_NE(main, nullptr);
+        chooseSound(type, path, repeat);
+    }
+
+    void chooseSound(uint32_t type, const std::string& path, uint32_t repeat) {
         settings::Record& r = settings::record;
         r.soundType[0] = type;
         settings::copyField(r.soundPath[0], path.c_str());
@@ -150,4 +154,145 @@ TEST_F(AlarmSound, FolderPlaysOneOfItsFiles) {
     EXPECT_EQ(calls.wavePath.size(), prefix.size() + 6) << calls.wavePath;
     EXPECT_NE(GetFileAttributesA(calls.wavePath.c_str()), INVALID_FILE_ATTRIBUTES) << calls.wavePath;
     EXPECT_STREQ(sound::currentSoundPath, calls.wavePath.c_str());
+}
+
+namespace {
+
+BOOL CALLBACK collectVisible(HWND window, LPARAM lp) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window))
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+    return TRUE;
+}
+
+// Visible top-level windows of this process other than these: an error box
+// that a failed sound might raise would be one.
+std::vector<std::string> windowsBesides(HWND main, HWND box) {
+    std::vector<HWND> visible;
+    EnumWindows(collectVisible, reinterpret_cast<LPARAM>(&visible));
+    std::vector<std::string> others;
+    for (HWND w : visible)
+        if (w != main && w != box) others.push_back(className(w) + " \"" + driver::text(w) + "\"");
+    return others;
+}
+
+void writeWave(const std::string& path) { alarms::writeWave(path); }
+
+}  // namespace
+
+// The slot's sound is deleted after it was chosen and before the count ends:
+// the alarm still shows its window, repeats and ends, with no error shown.
+TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
+    using Writer = void (*)(const std::string&);
+    struct Case {
+        const char* name;
+        uint32_t type;
+        const char* file;   // in the data folder; a folder type's one file
+        Writer write;
+        int waves;          // PlaySoundA calls at the first sound
+    } cases[] = {
+        // PlaySoundA without SND_NODEFAULT: the platform plays its default sound instead.
+        {"wave file", sound::kTypeFile, "gone.wav", writeWave, 1},
+        // The media window loads nothing and, without its error box, plays nothing.
+        {"midi file", sound::kTypeFile, "gone.mid", alarms::writeMidi, 0},
+        // No file can be picked: the folder itself goes to the media window.
+        {"folder's only file", sound::kTypeFolder, "gone\\only.wav", writeWave, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        main = alarms::openWithCount(1000);
+        ASSERT_NE(main, nullptr);
+        std::string path = file(c.file);
+        std::string folder = path.substr(0, path.find_last_of('\\'));
+        bool inSubfolder = c.type == sound::kTypeFolder;
+        if (inSubfolder) {
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+            subfolder = folder;
+        }
+        c.write(path);
+        chooseSound(c.type, inSubfolder ? folder : path, 1);
+        settings::record.repeatIntervalMs[0] = 300;
+
+        driver::command(main, IDC_STARTSTOP);
+        inproc::pump(100);
+        ASSERT_GE(countdown::runState[0].load(), 10u) << "not counting";
+        ASSERT_TRUE(DeleteFileA(path.c_str()));
+        HWND box = alarms::pumpForBox(5000);
+        ASSERT_NE(box, nullptr) << "no finish window";
+        alarms::SoundCalls calls = alarms::soundCalls();
+        EXPECT_EQ(calls.waves, c.waves);
+        EXPECT_EQ(calls.wavePath, c.waves ? path : std::string());
+        EXPECT_EQ(calls.beeps, 0);
+        EXPECT_EQ(sound::mediaLoaded, 0u) << "a media sound was loaded from nothing";
+        EXPECT_EQ(std::string(sound::currentSoundPath), inSubfolder ? folder : path);
+
+        // About three repeats of the missing sound; the sequence goes on.
+        inproc::pump(1000);
+        EXPECT_TRUE(IsWindowVisible(box)) << "the finish window went away by itself";
+        EXPECT_EQ(countdown::repeatSlot.load(), 0u) << "the repeat timer stopped";
+        if (c.waves) {
+            EXPECT_GE(alarms::soundCalls().waves, 3) << "the sound was not repeated";
+        } else {
+            EXPECT_EQ(alarms::soundCalls().waves, 0);
+        }
+        EXPECT_EQ(windowsBesides(main, box), std::vector<std::string>{});
+
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(inproc::pumpUntil(
+            [] {
+                return countdown::runState[0] == 0 && countdown::alarmBusy == 0 &&
+                       countdown::repeatSlot == countdown::kNoSlot;
+            },
+            3000))
+            << "the alarm did not end: run state " << countdown::runState[0];
+        alarms::endAlarms(main);
+        if (inSubfolder) RemoveDirectoryA(folder.c_str());
+        subfolder.clear();
+        inproc::close();
+        main = nullptr;
+    }
+}
+
+// A random pick in a folder of 20000 files: the list holds the first 10000
+// names and the pick lists at most three times (about 0.2 s here).
+TEST_F(AlarmSound, FolderOfTwentyThousandFilesPicksOneInBoundedTime) {
+    main = alarms::openWithCount(1000);
+    ASSERT_NE(main, nullptr);
+    std::string many = inproc::dataFolder() + "many";
+    ASSERT_TRUE(CreateDirectoryA(many.c_str(), nullptr));
+    DWORD started = GetTickCount();
+    alarms::makeEmptyFiles(many, 20000);
+    DWORD madeIn = GetTickCount() - started;
+    struct Cleanup {
+        std::string folder;
+        ~Cleanup() { alarms::removeTree(folder); }
+    } cleanup{many};
+    WIN32_FIND_DATAA last;
+    HANDLE probe = FindFirstFileA((many + "\\f19999.wav").c_str(), &last);
+    ASSERT_NE(probe, INVALID_HANDLE_VALUE) << "the files were not made";
+    FindClose(probe);
+    std::printf("20000 files made in %lu ms\n", madeIn);
+
+    settings::Record& r = settings::record;
+    r.soundType[0] = sound::kTypeFolder;
+    settings::copyField(r.soundPath[0], many.c_str());
+    std::string prefix = many + "\\f";
+    for (int pick = 0; pick < 3; ++pick) {
+        started = GetTickCount();
+        sound::prepareSound(0);
+        DWORD took = GetTickCount() - started;
+        std::string chosen = sound::currentSoundPath;
+        EXPECT_LT(took, 2000u) << "pick " << pick;
+        EXPECT_EQ(chosen.compare(0, prefix.size(), prefix), 0) << chosen;
+        EXPECT_EQ(chosen.size(), prefix.size() + 9) << chosen;
+        EXPECT_NE(GetFileAttributesA(chosen.c_str()), INVALID_FILE_ATTRIBUTES) << chosen;
+        std::printf("pick %d: %s in %lu ms\n", pick, chosen.c_str() + many.size() + 1, took);
+    }
+
+    // The whole alarm with that folder.
+    alarms::clearSoundCalls();
+    ASSERT_NE(alarmNow(), nullptr) << "no finish window";
+    std::string played = alarms::soundCalls().wavePath;
+    EXPECT_EQ(played.compare(0, prefix.size(), prefix), 0) << played;
 }

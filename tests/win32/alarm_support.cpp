@@ -5,6 +5,7 @@
 
 #include "countdown/alarm.h"
 #include "display/geometry.h"
+#include "driver.h"
 #include "inproc.h"
 #include "resources/resource.h"
 #include "settings/record.h"
@@ -100,7 +101,45 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
     }
 }
 
+// Wine's own exports, absent on Windows.
+using UnixNameFn = char*(CDECL*)(LPCWSTR);
+using SpawnFn = LONG(CDECL*)(char* const*, int);
+
+// Runs /bin/sh -c `script` with $1 the unix path of `folder`; false where
+// that cannot be done (not Wine) or the script failed.
+bool unixShell(const std::string& folder, const char* script) {
+    auto unixName = reinterpret_cast<UnixNameFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    auto spawn = reinterpret_cast<SpawnFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp")));
+    if (!unixName || !spawn) return false;
+    wchar_t wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, wide, MAX_PATH)) return false;
+    char* path = unixName(wide);
+    if (!path) return false;
+    char* argv[] = {const_cast<char*>("/bin/sh"), const_cast<char*>("-c"), const_cast<char*>(script),
+                    const_cast<char*>("sh"), path, nullptr};
+    LONG status = spawn(argv, 1);
+    HeapFree(GetProcessHeap(), 0, path);
+    return status == 0;
+}
+
 }  // namespace
+
+void makeEmptyFiles(const std::string& folder, unsigned count) {
+    char script[128];
+    std::snprintf(script, sizeof script, "cd \"$1\" && seq -f 'f%%05.0f.wav' 0 %u | xargs touch", count - 1);
+    if (count == 0 || unixShell(folder, script)) return;
+    for (unsigned i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "\\f%05u.wav", i);
+        CloseHandle(CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    }
+}
+
+void removeTree(const std::string& folder) {
+    if (!unixShell(folder, "rm -rf -- \"$1\"")) driver::removeFolder(folder + "\\");
+}
 
 std::vector<HWND> finishBoxes(DWORD processId) {
     std::pair<DWORD, std::vector<HWND>> found{processId, {}};

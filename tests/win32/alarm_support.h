@@ -34,6 +34,13 @@ void writeMidi(const std::string& path);
 void writeMp3(const std::string& path);
 constexpr unsigned kMidiLengthMs = 500;
 
+// `count` empty files f00000.wav, f00001.wav, ... in an existing folder, made
+// on the unix side where Wine lets us: Wine looks through the whole folder
+// for a case-insensitive twin at every new name, so a CreateFileA loop takes
+// a minute for 20000. Deletes the folder and all in it the same way.
+void makeEmptyFiles(const std::string& folder, unsigned count);
+void removeTree(const std::string& folder);
+
 // The real main window in this process (tests/win32/inproc.h), placed at
 // 10,10 and 300 x 220 pixels, clear of the centred box, with every slot and
 // the time fields set to a count of `ms` (whole seconds).
