@@ -41,8 +41,10 @@ std::string newTempFolder(const char* prefix) {
     GetTempPathA(sizeof temp, temp);
     static unsigned counter;
     char folder[MAX_PATH];
-    std::snprintf(folder, sizeof folder, "%s%s_%lu_%u\\", temp, prefix, GetCurrentProcessId(), ++counter);
-    CreateDirectoryA(folder, nullptr);
+    // Wine reuses process ids from run to run: never take over a folder an earlier run left.
+    do {
+        std::snprintf(folder, sizeof folder, "%s%s_%lu_%u\\", temp, prefix, GetCurrentProcessId(), ++counter);
+    } while (!CreateDirectoryA(folder, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS && counter < 100000);
     return folder;
 }
 

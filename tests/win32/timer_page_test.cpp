@@ -704,8 +704,9 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
          [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, bare},
         {"folder, chosen", IDC_TP_SOUNDCHOOSE, 2, bare,
          [&](HWND d) {
+             // Wine's folder tree may still be filling at the first try: select, then confirm a tick later.
              SendMessageA(d, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(otherBare.c_str()));
-             PostMessageA(d, WM_COMMAND, IDOK, 0);
+             if (chooser.ticks >= 4) PostMessageA(d, WM_COMMAND, IDOK, 0);
          },
          nullptr, "", "", 1, [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, otherBare},
     };
