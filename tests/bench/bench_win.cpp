@@ -1,7 +1,8 @@
 // tiv_bench.exe: the Windows half of tools/bench. Each mode measures one thing, of Tiv or of
 // the floor program, and prints key=value lines; tools/bench runs the modes in turn, reads
 // what only the host can tell (CPU time, resident memory) and reports medians.
-//   start tiv|floor [count]   start it in a fresh folder, time to the first painted frame,
+//   start tiv|floor|floor_ui [count]
+//                             start it in a fresh folder, time to the first painted frame,
 //                             leave it running (counting when asked) and print where it is
 //   hour                      an hour of a count's work for the running Tiv: 7200 ticks and
 //                             3600 repaints, driven from here
@@ -80,7 +81,8 @@ int start(const std::string& which, bool count) {
         folder = driver::preparedFolder();
     } else {
         folder = driver::newTempFolder("tivfloor");
-        if (!CopyFileA(beside("tiv_floor.exe").c_str(), (folder + "Floor.exe").c_str(), FALSE)) return 2;
+        std::string floorExe = which == "floor_ui" ? "tiv_floor_ui.exe" : "tiv_floor.exe";
+        if (!CopyFileA(beside(floorExe.c_str()).c_str(), (folder + "Floor.exe").c_str(), FALSE)) return 2;
     }
     std::string line = "\"" + folder + (tiv ? "Tiv.exe" : "Floor.exe") + "\"";
     std::vector<char> buffer(line.begin(), line.end());
@@ -270,7 +272,7 @@ int main(int argc, char** argv) {
     else if (mode == "lateness" && n > 0) rc = lateness(n);
     else if (mode == "idle" && n > 0) rc = idle(n);
     else if (mode == "paint" && n > 0) rc = paint(n);
-    else std::fprintf(stderr, "usage: tiv_bench start tiv|floor [count] | hour | lateness N | idle S | paint N\n");
+    else std::fprintf(stderr, "usage: tiv_bench start tiv|floor|floor_ui [count] | hour | lateness N | idle S | paint N\n");
     std::fflush(stdout);
     return rc;
 }

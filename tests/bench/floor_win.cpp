@@ -1,5 +1,9 @@
 #include "floor.h"
 
+#if TIV_FLOOR_CONTROLS
+#include <commctrl.h>
+#endif
+
 namespace floorbench {
 
 namespace {
@@ -41,12 +45,37 @@ void paint(HWND window) {
     EndPaint(window, &ps);
 }
 
+#if TIV_FLOOR_CONTROLS
+void addControls(HWND window) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    const char* captions[6] = {"开始", "重置", "简易", "选项", "帮助", "关于"};
+    for (int i = 0; i < 6; ++i)
+        CreateWindowExA(0, "BUTTON", captions[i], WS_CHILD | WS_VISIBLE | WS_BORDER, 2 + i * 60, 2, 58, 24, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)), instance, nullptr);
+    for (int i = 0; i < 4; ++i) {
+        CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "0", WS_CHILD | WS_VISIBLE | ES_NUMBER, 2 + i * 60, 30, 40, 22,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(200 + i)), instance, nullptr);
+        CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
+                        WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS |
+                            UDS_HOTTRACK,
+                        0, 0, 15, 22, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(300 + i)), instance,
+                        nullptr);
+    }
+    CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+}
+#endif
+
 LRESULT CALLBACK floorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         started = GetTickCount();
         shown = remainingSeconds();
         SetTimer(window, 1, 500, nullptr);
+#if TIV_FLOOR_CONTROLS
+        addControls(window);
+#endif
         return 0;
     case WM_TIMER:
         if (remainingSeconds() != shown) {
