@@ -138,12 +138,7 @@ int hour() {
 }
 
 int lateness(int runs) {
-    std::string folder = driver::preparedFolder([](std::vector<unsigned char>& f) {
-        driver::putDword(f, 8 + 632, 0);      // hours
-        driver::putDword(f, 8 + 636, 0);      // minutes
-        driver::putDword(f, 8 + 640, 3);      // seconds
-        driver::putDword(f, 8 + 2140, 3000);  // durationMs[0]
-    });
+    std::string folder = driver::countFolder(3);
     driver::Tiv tiv;
     if (!driver::start(tiv, folder)) return 2;
     HWND main = driver::waitMain(tiv);

@@ -10,9 +10,6 @@ other=""
 stop_other() { [ -n "$other" ] && kill "$other" 2>/dev/null; other=""; }
 trap 'stop_other; e2e_cleanup' EXIT
 
-xdo() { timeout 10 xdotool "$@"; }
-frame=$dir/frame.png
-shoot() { import -window root "$frame" 2>/dev/null || fail "import failed"; }
 get_bytes() { od -An -c -j $((8 + $1)) -N "$2" "$dir/dTiv.dat" | tr -d ' \n'; }
 # "DovOdiz" when Tiv's main window is above notepad's in the system's z-order and carries
 # WS_EX_TOPMOST; Xvfb shows Wine's windows stacked as mapped, so the screen cannot tell.
@@ -26,13 +23,6 @@ finish_text() {
   local g
   g=$(geometry "$1"); read -r W H X Y < <(tr 'x+' '  ' <<<"$g")
   convert "$frame" -crop "$((W - 70))x40+$((X + 60))+$((Y + 40))" +repage -depth 8 rgb:- | md5sum | cut -c1-32
-}
-wait_gone() {
-  for _ in $(seq 50); do
-    xdo search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # A foreign header gives full defaults without questions; /s=2 and R make slot 0 two seconds.

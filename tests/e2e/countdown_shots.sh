@@ -8,7 +8,6 @@
 e2e_begin
 settings=$dir/dTiv.dat
 
-xdo() { timeout 10 xdotool "$@"; }
 
 # Root-relative geometry as "W H X Y".
 geometry() {

@@ -9,11 +9,7 @@
 e2e_begin
 rm -f "$shots"/journey_*.png
 
-xdo() { timeout 10 xdotool "$@"; }
-frame=$dir/frame.png
-shoot() { import -window root "$frame" 2>/dev/null || fail "import failed"; }
 keep() { cp "$frame" "$shots/journey_$1.png"; }
-crop_sum() { convert "$frame" -crop "$1" +repage -depth 8 rgb:- | md5sum | cut -c1-32; }
 # Mean brightness, 0 to 100, of an area of the last frame.
 brightness() { convert "$frame" -crop "$1" +repage -colorspace Gray -format '%[fx:int(mean*100)]' info:; }
 now_ms() { date +%s%3N; }
@@ -46,13 +42,6 @@ click_control() {
   read -r l t r b < <(wait_control "$1" "$2") ||
     fail "no visible control $2 in '$1'; it lists: $(controls "$1" | awk -F '\t' '$3 == 1 { printf "%s ", $1 }')"
   click_at $(((l + r) / 2)) $(((t + b) / 2))
-}
-wait_gone() {
-  for _ in $(seq 50); do
-    xdo search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
-  return 1
 }
 
 # Tiv's main window and its time display: client y 60 down to the bottom of the client area. The

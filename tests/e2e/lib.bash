@@ -9,6 +9,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 dir=""
 pid=""
+frame=""
 shots=$TIV_BUILD/e2e-shots/$TIV_WINDOWS
 
 # Stops the Tiv this script started, if it still runs.
@@ -41,6 +42,20 @@ e2e_begin() {
     [ -f "$TIV_WIN_DIR/$beside" ] && cp "$TIV_WIN_DIR/$beside" "$dir/"
   done
   mkdir -p "$shots"
+  frame=$dir/frame.png
+}
+
+xdo() { timeout 10 xdotool "$@"; }
+# The whole screen into $frame; crop_sum GEOMETRY hashes a part of it.
+shoot() { import -window root "$frame" 2>/dev/null || fail "import failed"; }
+crop_sum() { convert "$frame" -crop "$1" +repage -depth 8 rgb:- | md5sum | cut -c1-32; }
+# Within 5 s no visible window is titled $1 (a regex).
+wait_gone() {
+  for _ in $(seq 50); do
+    xdo search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 # Starts Tiv.exe in $dir with the given arguments. tools/wine execs down to the Wine loader

@@ -7,10 +7,6 @@
 e2e_begin
 rm -f "$shots"/options_pick_*.png
 
-xdo() { timeout 10 xdotool "$@"; }
-frame=$dir/frame.png
-shoot() { import -window root "$frame" 2>/dev/null || fail "import failed"; }
-crop_sum() { convert "$frame" -crop "$1" +repage -depth 8 rgb:- | md5sum | cut -c1-32; }
 
 # A foreign header gives full defaults (the picker on a click) without questions.
 printf 'NOTTIV00' >"$dir/dTiv.dat"
@@ -45,11 +41,7 @@ xdo key --delay 60 Tab Tab Tab Tab Tab Tab Tab Tab Tab
 xdo type --delay 60 'Tea time'
 sleep 0.3; shoot; cp "$frame" "$shots/options_pick_sheet.png"
 xdo key Return
-for _ in $(seq 50); do
-  xdo search --onlyvisible --name '^Tiv 1\.4$' >/dev/null 2>&1 || break
-  sleep 0.1
-done
-xdo search --onlyvisible --name '^Tiv 1\.4$' >/dev/null 2>&1 && fail "Return did not close the sheet"
+wait_gone 'Tiv 1\.4' || fail "Return did not close the sheet"
 text=$(od -An -c -j $((8 + 4632)) -N 9 "$dir/dTiv.dat" | tr -d ' \n')
 [ "$text" = 'Teatime\0' ] || fail "dTiv.dat holds '$text' as slot 0's finish text, not 'Tea time'"
 echo "screenshots: $shots/options_pick_picker.png $shots/options_pick_counting.png $shots/options_pick_sheet.png"

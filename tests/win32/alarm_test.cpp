@@ -49,12 +49,7 @@ std::string coloursOf(const std::vector<Phase>& phases) {
 
 // Out of process: the box as a user meets it, timed from the start command.
 TEST(FinishWindow, ShowsThreeSecondsAfterTheStartOnTopOfOtherWindows) {
-    std::string folder = driver::preparedFolder([](std::vector<unsigned char>& f) {
-        driver::putDword(f, 8 + 632, 0);      // hours
-        driver::putDword(f, 8 + 636, 0);      // minutes
-        driver::putDword(f, 8 + 640, 3);      // seconds
-        driver::putDword(f, 8 + 2140, 3000);  // durationMs[0]
-    });
+    std::string folder = driver::countFolder(3);
     driver::Tiv tiv;
     ASSERT_TRUE(driver::start(tiv, folder));
     HWND main = driver::waitMain(tiv);

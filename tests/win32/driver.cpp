@@ -228,6 +228,15 @@ std::string preparedFolder(const std::function<void(std::vector<unsigned char>&)
     return folder;
 }
 
+std::string countFolder(uint32_t seconds) {
+    return preparedFolder([seconds](std::vector<unsigned char>& f) {
+        putDword(f, 8 + 632, 0);                // hours
+        putDword(f, 8 + 636, 0);                // minutes
+        putDword(f, 8 + 640, seconds);          // seconds
+        putDword(f, 8 + 2140, seconds * 1000);  // durationMs[0]
+    });
+}
+
 std::string hex(const std::string& bytes) {
     std::string out;
     char b[4];

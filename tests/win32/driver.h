@@ -58,6 +58,8 @@ void putDword(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
 std::vector<unsigned char> defaultSettingsFile();
 // A fresh folder whose settings file is the default one changed by `edit`.
 std::string preparedFolder(const std::function<void(std::vector<unsigned char>&)>& edit = nullptr);
+// A prepared folder whose slot 0 and time fields hold a count of `seconds` (under a minute).
+std::string countFolder(uint32_t seconds);
 
 // Printable bytes for failure messages (GBK shown as hex).
 std::string hex(const std::string& bytes);

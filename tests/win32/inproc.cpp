@@ -157,4 +157,24 @@ void putOnTop(HWND window, int x, int y, int width, int height) {
     pump(300);
 }
 
+namespace {
+
+bool menuOpen;
+
+void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    HWND popup = FindWindowA("#32768", nullptr);
+    menuOpen = popup && IsWindowVisible(popup);
+    EndMenu();
+}
+
+}  // namespace
+
+void closeMenuAfter(UINT ms) {
+    menuOpen = false;
+    SetTimer(nullptr, 0, ms, closeMenu);
+}
+
+bool menuWasOpen() { return menuOpen; }
+
 }  // namespace inproc

@@ -41,4 +41,8 @@ Shot shoot(HWND window, const RECT& area);
 // size, with the mouse pointer out of the way (no tooltips over it).
 void putOnTop(HWND window, int x, int y, int width, int height);
 
+// Ends the menu open `ms` from now; menuWasOpen() tells whether one was on screen then.
+void closeMenuAfter(UINT ms);
+bool menuWasOpen();
+
 }  // namespace inproc

@@ -387,15 +387,6 @@ TEST_F(Leaks, PaintingFourTimersAHundredThousandTimes) {
     expectNothingLeft("paints", before, settledAfter(before), 1 << 20);
 }
 
-bool menuWasShown;
-
-void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND popup = FindWindowA("#32768", nullptr);
-    menuWasShown = popup && IsWindowVisible(popup);
-    EndMenu();
-}
-
 // Built in each shape the state can give it: submenus for the timers, the
 // days, the words file's sounds and texts, a control block, or none of them.
 // Then some are shown and closed, so that the program destroys them itself.
@@ -454,10 +445,9 @@ TEST_F(Leaks, ContextMenuBuiltTenThousandTimes) {
     countdown::runState[0] = countdown::kIdle;
     // The right-click as the window gets it; the menu closes itself 10 ms on.
     auto show = [&] {
-        menuWasShown = false;
-        SetTimer(nullptr, 0, 10, closeMenu);
+        inproc::closeMenuAfter(10);
         SendMessageA(main, WM_RBUTTONUP, 0, MAKELPARAM(5, display::displayTop + 5));
-        return menuWasShown;
+        return inproc::menuWasOpen();
     };
     ASSERT_TRUE(show()) << "the first menu shown sets up what every later one uses";
     before = baseline();

@@ -169,26 +169,16 @@ TEST_F(ContextMenu, ChoicesActOnTheShownTimer) {
     EXPECT_STREQ(settings::record.finishText[2], "Tea is ready");
 }
 
-bool menuWasOpen;
-
-void CALLBACK closeMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    HWND popup = FindWindowA("#32768", nullptr);
-    menuWasOpen = popup && IsWindowVisible(popup);
-    EndMenu();
-}
-
 // Right-click (here as the key M posts it, at (0, 0)) selects the top-left
 // timer and opens the menu, which a click elsewhere would close.
 TEST_F(ContextMenu, RightClickSelectsAndOpens) {
     main = inproc::open([] { settings::record.timerCountIndex = 3; });
     ASSERT_NE(main, nullptr);
     countdown::shownTimer = 3;
-    menuWasOpen = false;
-    SetTimer(nullptr, 0, 300, closeMenu);
+    inproc::closeMenuAfter(300);
     PostMessageA(main, WM_RBUTTONUP, 0, 0);
     inproc::pump(800);
-    EXPECT_TRUE(menuWasOpen);
+    EXPECT_TRUE(inproc::menuWasOpen());
     EXPECT_EQ(countdown::shownTimer, 0u);
 }
 
