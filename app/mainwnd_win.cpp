@@ -89,12 +89,15 @@ void restorePlacement(HWND window) {
 }
 
 UINT taskbarCreatedMessage;
+// Whether the Start/Stop button was last given "停止"; it is made showing "开始".
+bool startStopSaysStop;
 
 void onCreate(HWND window) {
     mainWindow = window;
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     forgetSystemMenu();
     createControls(window);
+    startStopSaysStop = false;
     writeTimeFields();
     words::loadWordsFile();
     restorePlacement(window);
@@ -174,10 +177,11 @@ void writeTimeFields() {
 void refreshStartStopCaption() {
     bool idle = countdown::runState[settings::slotIndex(countdown::shownTimer)] == countdown::kIdle;
     const char* caption = idle ? "开始" : "停止";
-    // Called on every tick: an unchanged caption would still repaint the button.
-    char current[16] = "";
-    GetDlgItemTextA(mainWindow, IDC_STARTSTOP, current, sizeof current);
-    if (lstrcmpA(current, caption) != 0) SetDlgItemTextA(mainWindow, IDC_STARTSTOP, caption);
+    // Called on every tick: an unchanged caption would still repaint the
+    // button, and even asking the button costs a trip to the window server.
+    if (idle != startStopSaysStop) return;
+    SetDlgItemTextA(mainWindow, IDC_STARTSTOP, caption);
+    startStopSaysStop = !idle;
 }
 
 void layOutWindow() {

@@ -1,5 +1,7 @@
 #include "display/paint_win.h"
 
+#include <cstring>
+
 #include "countdown/engine.h"
 #include "settings/record.h"
 #include "settings/text.h"
@@ -9,10 +11,30 @@ namespace display {
 HBITMAP backBuffer;
 Rect slotRect;
 
+namespace {
+
+// Everything a slot's pixels depend on. A slot whose look is what the back
+// buffer already holds is not drawn again: most repaints change one slot's
+// last digit, or nothing at all when the window is only uncovered.
+struct SlotLook {
+    Rect area;
+    uint32_t height;
+    COLORREF text, back;
+    bool marked;
+    char face[settings::kTextSize];
+    char shown[countdown::kTextBytes];
+};
+
+SlotLook drawn[4];
+bool drawnValid[4];
+
+}  // namespace
+
 void dropBackBuffer(int width, int height) {
     if (backBuffer) DeleteObject(backBuffer);
     backBuffer = nullptr;
     slotRect = {0, 0, width, height};
+    for (bool& valid : drawnValid) valid = false;
 }
 
 static HFONT makeFont(uint32_t height, const char* face) {
@@ -22,34 +44,35 @@ static HFONT makeFont(uint32_t height, const char* face) {
 
 static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     const settings::Record& r = settings::record;
-    bool flip = inverted(r.flashOnFinish[slot], countdown::runState[slot]);
-    COLORREF text = drawColour(r.textColour[slot]);
-    COLORREF back = drawColour(r.backColour[slot]);
-    if (flip) {
-        COLORREF t = text;
-        text = back;
-        back = t;
+    SlotLook look{};  // zeroed whole, padding too, so looks compare bytewise
+    look.area = slotRect;
+    look.text = drawColour(r.textColour[slot]);
+    look.back = drawColour(r.backColour[slot]);
+    if (inverted(r.flashOnFinish[slot], countdown::runState[slot])) {
+        look.text = drawColour(r.backColour[slot]);
+        look.back = drawColour(r.textColour[slot]);
     }
+    look.height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot],
+                             settings::timerCount(), displayWidth, displayHeight);
+    look.marked = mark == countdown::shownTimer && displayWidth > kMarkMinArea && displayHeight > kMarkMinArea;
+    settings::copyField(look.face, r.fontName[slot]);
+    text::copyBounded(look.shown, countdown::slotText[slot], sizeof look.shown);
+    if (drawnValid[slot] && std::memcmp(&drawn[slot], &look, sizeof look) == 0) return;
+
     RECT area{slotRect.left, slotRect.top, slotRect.right, slotRect.bottom};
-    HBRUSH brush = CreateSolidBrush(back);
+    HBRUSH brush = CreateSolidBrush(look.back);
     FillRect(dc, &area, brush);
     DeleteObject(brush);
-    SetBkColor(dc, back);
-    SetTextColor(dc, text);
+    SetBkColor(dc, look.back);
+    SetTextColor(dc, look.text);
 
-    char face[settings::kTextSize];
-    settings::copyField(face, r.fontName[slot]);
-    uint32_t height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot],
-                                 settings::timerCount(), displayWidth, displayHeight);
-    HFONT font = makeFont(height, face);
+    HFONT font = makeFont(look.height, look.face);
     HGDIOBJ previous = SelectObject(dc, font);
-    char shown[countdown::kTextBytes];
-    text::copyBounded(shown, countdown::slotText[slot], sizeof shown);
-    DrawTextA(dc, shown, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextA(dc, look.shown, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
-    if (mark == countdown::shownTimer && displayWidth > kMarkMinArea && displayHeight > kMarkMinArea) {
+    if (look.marked) {
         RECT corner{area.left, area.top, area.left + kMarkSize, area.top + kMarkSize};
-        HFONT small = makeFont(kMarkSize, face);
+        HFONT small = makeFont(kMarkSize, look.face);
         SelectObject(dc, small);
         DeleteObject(font);
         font = small;
@@ -57,6 +80,8 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     }
     SelectObject(dc, previous);
     DeleteObject(font);
+    drawn[slot] = look;
+    drawnValid[slot] = true;
 }
 
 void paintMain(HWND window) {

@@ -8,8 +8,10 @@
 //                             3600 repaints, driven from here
 //   lateness N                N three-second counts: true end to the finish window
 //   idle SECONDS              wake-ups of an idle Tiv window and of the floor, in this process
-//   paint N                   N full paints of four timers at 1920 x 1080 against N BitBlts
-//                             of that size, and against the least paint of the same picture
+//   paint N                   N full paints of four changing timers at 1920 x 1080 against N
+//                             BitBlts of that size; also repaints of an unchanged picture,
+//                             a repaint that only copies a ready picture, the least paint of
+//                             the same picture and the floor's own repaint
 #include <windows.h>
 #include <psapi.h>
 
@@ -24,6 +26,7 @@
 #include "app/window_win.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
+#include "display/paint_win.h"
 #include "driver.h"
 #include "floor.h"
 #include "inproc.h"
@@ -205,9 +208,24 @@ int idle(int seconds) {
 }
 
 WNDPROC mainProc;
+bool readyPictureOnly;
 
-// The screen is smaller than the window measured: let it grow past the screen's size.
+// The screen is smaller than the window measured: let it grow past the screen's size. With
+// readyPictureOnly, WM_PAINT does the least a repaint can: it copies the picture already in
+// the back buffer. Under Wine EndPaint also hands the pixels to the X server, which a BitBlt
+// into GetDC's context alone does not.
 LRESULT CALLBACK unboundedSize(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT && readyPictureOnly) {
+        PAINTSTRUCT ps;
+        HDC screen = BeginPaint(window, &ps);
+        HDC memory = CreateCompatibleDC(screen);
+        HGDIOBJ previous = SelectObject(memory, display::backBuffer);
+        BitBlt(screen, 0, display::displayTop, display::displayWidth, display::displayHeight, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, previous);
+        DeleteDC(memory);
+        EndPaint(window, &ps);
+        return 0;
+    }
     if (message == WM_GETMINMAXINFO) {
         LRESULT r = CallWindowProcA(mainProc, window, message, wParam, lParam);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
@@ -217,40 +235,58 @@ LRESULT CALLBACK unboundedSize(HWND window, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(mainProc, window, message, wParam, lParam);
 }
 
+HWND growTo1920x1080(HWND window, int shownWidth, int shownHeight) {
+    mainProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&unboundedSize)));
+    RECT outer;
+    GetWindowRect(window, &outer);
+    SetWindowPos(window, nullptr, 0, 0, 1920 + (outer.right - outer.left) - shownWidth,
+                 1080 + (outer.bottom - outer.top) - shownHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    inproc::pump(300);
+    return window;
+}
+
+template <typename Step>
+double timed(int runs, Step step) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        double t0 = nowMs();
+        step(run);
+        GdiFlush();
+        times.push_back(nowMs() - t0);
+    }
+    return median(times);
+}
+
 int paint(int runs) {
     HWND main = inproc::open([] { settings::record.timerCountIndex = 3; });
     if (!main) return 2;
     inproc::putOnTop(main, 0, 0, 400, 300);
-    mainProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&unboundedSize)));
-    // Grow the window until its time display is 1920 x 1080.
-    RECT window, client;
-    GetWindowRect(main, &window);
-    GetClientRect(main, &client);
-    int width = 1920 + (window.right - window.left) - display::displayWidth;
-    int height = 1080 + (window.bottom - window.top) - display::displayHeight;
-    SetWindowPos(main, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    inproc::pump(300);
+    growTo1920x1080(main, display::displayWidth, display::displayHeight);
     std::printf("display_width=%d\ndisplay_height=%d\n", display::displayWidth, display::displayHeight);
-    std::vector<double> paints, blits;
+    // What a tick repaints: the display's area, as the program invalidates it.
+    RECT shown{0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
+    auto repaint = [&] { RedrawWindow(main, &shown, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
+    // All four slots change on every paint, as when four timers count: the last digit flips.
+    char original[4];
+    for (uint32_t slot = 0; slot < 4; ++slot) original[slot] = countdown::slotText[slot][lstrlenA(countdown::slotText[slot]) - 1];
+    double changed = timed(runs, [&](int run) {
+        for (uint32_t slot = 0; slot < 4; ++slot)
+            countdown::slotText[slot][lstrlenA(countdown::slotText[slot]) - 1] = run % 2 ? original[slot] : '8';
+        repaint();
+    });
+    double unchanged = timed(runs, [&](int) { repaint(); });
+    readyPictureOnly = true;
+    double ready = timed(runs, [&](int) { repaint(); });
+    readyPictureOnly = false;
+
     HDC screen = GetDC(main);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, 1920, 1080);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    for (int run = 0; run < runs; ++run) {
-        double t0 = nowMs();
-        RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        GdiFlush();
-        double t1 = nowMs();
-        BitBlt(screen, 0, 0, 1920, 1080, memory, 0, 0, SRCCOPY);
-        GdiFlush();
-        double t2 = nowMs();
-        paints.push_back(t1 - t0);
-        blits.push_back(t2 - t1);
-    }
+    double blit = timed(runs, [&](int) { BitBlt(screen, 0, 0, 1920, 1080, memory, 0, 0, SRCCOPY); });
     // The least paint of the same picture: each slot's background and text, the same fonts
     // made once beforehand, into a bitmap copied to the window in one BitBlt.
-    std::vector<double> leasts;
     HFONT fonts[4];
     for (uint32_t slot = 0; slot < 4; ++slot) {
         const settings::Record& r = settings::record;
@@ -262,8 +298,7 @@ int paint(int runs) {
     void* bits = nullptr;
     HBITMAP dib = inproc::topDownDib(screen, 1920, 1080, &bits);
     HGDIOBJ previousDib = SelectObject(memory, dib);
-    for (int run = 0; run < runs; ++run) {
-        double t0 = nowMs();
+    double least = timed(runs, [&](int) {
         for (uint32_t slot = 0; slot < 4; ++slot) {
             display::Rect a = display::slotArea(3, slot, 1920, 1080);
             RECT area{a.left, a.top, a.right, a.bottom};
@@ -275,9 +310,7 @@ int paint(int runs) {
             DrawTextA(memory, countdown::slotText[slot], -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
         BitBlt(screen, 0, 0, 1920, 1080, memory, 0, 0, SRCCOPY);
-        GdiFlush();
-        leasts.push_back(nowMs() - t0);
-    }
+    });
     // Proof the text was drawn: pixels other than the backgrounds.
     int ink = 0;
     const auto* pixels = static_cast<const uint32_t*>(bits);
@@ -289,10 +322,20 @@ int paint(int runs) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(main, screen);
-    std::printf("paint_ms=%.3f\nbitblt_ms=%.3f\nleast_paint_ms=%.3f\nleast_paint_ink_pixels=%d\n", median(paints),
-                median(blits), median(leasts), ink);
     SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProc));
     inproc::close();
+
+    // The floor's own repaint of a client area of that size.
+    HWND floorWindow = floorbench::openFloor(GetModuleHandleA(nullptr));
+    RECT client;
+    GetClientRect(floorWindow, &client);
+    growTo1920x1080(floorWindow, client.right, client.bottom);
+    double floorPaint = timed(runs, [&](int) { RedrawWindow(floorWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); });
+    SetWindowLongPtrA(floorWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(mainProc));
+    DestroyWindow(floorWindow);
+    std::printf("paint_ms=%.3f\nrepaint_unchanged_ms=%.3f\nready_picture_repaint_ms=%.3f\nbitblt_ms=%.3f\n"
+                "least_paint_ms=%.3f\nleast_paint_ink_pixels=%d\nfloor_paint_ms=%.3f\n",
+                changed, unchanged, ready, blit, least, ink, floorPaint);
     return 0;
 }
 

@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/layout.h"
 #include "app/state.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
+#include "display/paint_win.h"
 #include "driver.h"
 #include "inproc.h"
 #include "platform/platform.h"
@@ -456,4 +459,50 @@ TEST_F(MainWindow, AsteriskMarksOnlyTheShownTimer) {
     pressKey(main, VK_LEFT);
     inproc::pump(100);
     check(3);
+}
+
+TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
+    main = inproc::open([] {
+        settings::record.timerCountIndex = 3;
+        settings::record.flashOnFinish[3] = 1;
+    });
+    ASSERT_NE(main, nullptr);
+    inproc::putOnTop(main, 100, 80, 420, 380);
+    settings::Record& r = settings::record;
+    struct Change {
+        const char* what;
+        std::function<void()> apply;
+    };
+    const Change changes[] = {
+        {"a slot's last digit", [] { countdown::slotText[0][std::strlen(countdown::slotText[0]) - 1] = '7'; }},
+        {"a background colour", [&] { r.backColour[2] = 0x00206040; }},
+        {"a text colour", [&] { r.textColour[1] = 0x000080FF; }},
+        {"a flash phase", [] { countdown::runState[3] = 1; }},
+        {"a fixed font height", [&] {
+             r.textSizeMode[1] = 2;
+             r.fontHeight[1] = 30;
+         }},
+        {"a font face", [&] { settings::copyField(r.fontName[2], "Liberation Mono"); }},
+        {"the shown timer", [] { countdown::shownTimer = 2; }},
+        {"nothing", [] {}},
+    };
+    auto repaint = [&] {
+        platform::invalidate(false);
+        inproc::pump(100);
+        return inproc::shoot(main, displayArea()).pixels;
+    };
+    std::vector<COLORREF> before = repaint();
+    for (const Change& c : changes) {
+        SCOPED_TRACE(c.what);
+        c.apply();
+        std::vector<COLORREF> shown = repaint();
+        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        std::vector<COLORREF> fresh = repaint();
+        EXPECT_TRUE(shown == fresh) << "the repaint differs from a paint from scratch";
+        if (std::strcmp(c.what, "nothing") != 0) {
+            EXPECT_FALSE(shown == before) << "the change was not drawn";
+        }
+        before = fresh;
+    }
+    countdown::runState[3] = 0;
 }
