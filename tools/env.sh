@@ -7,7 +7,8 @@
 #   tiv_build            configure and build build/native, build/win32 and build/win64
 #   tiv_build_fuzz       configure and build build/fuzz (clang, libFuzzer), if clang is here
 #   tiv_fuzz SECS T...   run fuzz targets on copies of their seed corpora (tools/fuzz, tools/test)
-#   tiv_session_start    Xvfb if there is no DISPLAY, Wine prefix, persistent wineserver
+#   tiv_session_start    Xvfb if there is no DISPLAY (screen TIV_SCREEN, default 1280x1024x24),
+#                        Wine prefix, persistent wineserver
 #   tiv_session_stop     stop only what tiv_session_start started
 #   tiv_wine ARGS...     run wine in Tiv's environment (locale 936, private prefix and HOME);
 #                        tools/wine is the same as a program
@@ -269,7 +270,7 @@ tiv_start_display() {
   mkdir -p "$TIV_LOG_DIR"
   local fdfile=$TIV_LOG_DIR/xvfb-$TIV_WINDOWS.display log=$TIV_LOG_DIR/xvfb-$TIV_WINDOWS.log i
   : >"$fdfile"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" </dev/null >"$log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${TIV_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fdfile" </dev/null >"$log" 2>&1 &
   TIV_XVFB_PID=$!
   for ((i = 0; i < 100; i++)); do
     [ -s "$fdfile" ] && break

@@ -210,7 +210,7 @@ int idle(int seconds) {
 WNDPROC mainProc;
 bool readyPictureOnly;
 
-// The screen is smaller than the window measured: let it grow past the screen's size. With
+// The window may grow past the screen's size (a clipped paint is then reported as an error). With
 // readyPictureOnly, WM_PAINT does the least a repaint can: it copies the picture already in
 // the back buffer. Under Wine EndPaint also hands the pixels to the X server, which a BitBlt
 // into GetDC's context alone does not.
@@ -264,6 +264,15 @@ int paint(int runs) {
     inproc::putOnTop(main, 0, 0, 400, 300);
     growTo1920x1080(main, display::displayWidth, display::displayHeight);
     std::printf("display_width=%d\ndisplay_height=%d\n", display::displayWidth, display::displayHeight);
+    // Only pixels on the screen are drawn: a smaller screen would clip every paint measured.
+    RECT outer;
+    GetWindowRect(main, &outer);
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (outer.left < 0 || outer.top < 0 || outer.right > screenWidth || outer.bottom > screenHeight) {
+        std::printf("error=the screen, %d x %d, does not hold the whole window\n", screenWidth, screenHeight);
+        inproc::close();
+        return 1;
+    }
     // What a tick repaints: the display's area, as the program invalidates it.
     RECT shown{0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
     auto repaint = [&] { RedrawWindow(main, &shown, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
