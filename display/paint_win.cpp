@@ -34,7 +34,6 @@ void dropBackBuffer(int width, int height) {
     if (backBuffer) DeleteObject(backBuffer);
     backBuffer = nullptr;
     slotRect = {0, 0, width, height};
-    for (bool& valid : drawnValid) valid = false;
 }
 
 static HFONT makeFont(uint32_t height, const char* face) {
@@ -88,8 +87,10 @@ void paintMain(HWND window) {
     PAINTSTRUCT ps;
     HDC screen = BeginPaint(window, &ps);
     HDC memory = CreateCompatibleDC(screen);
-    if (!backBuffer && displayWidth > 0 && displayHeight > 0)
+    if (!backBuffer && displayWidth > 0 && displayHeight > 0) {
         backBuffer = CreateCompatibleBitmap(screen, displayWidth, displayHeight);
+        for (bool& valid : drawnValid) valid = false;   // a new buffer holds no slot yet
+    }
     if (backBuffer) {
         HGDIOBJ previous = SelectObject(memory, backBuffer);
         uint32_t count = settings::timerCount();
