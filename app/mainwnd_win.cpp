@@ -176,11 +176,10 @@ void writeTimeFields() {
 
 void refreshStartStopCaption() {
     bool idle = countdown::runState[settings::slotIndex(countdown::shownTimer)] == countdown::kIdle;
-    const char* caption = idle ? "开始" : "停止";
     // Called on every tick: an unchanged caption would still repaint the
     // button, and even asking the button costs a trip to the window server.
     if (idle != startStopSaysStop) return;
-    SetDlgItemTextA(mainWindow, IDC_STARTSTOP, caption);
+    SetDlgItemTextA(mainWindow, IDC_STARTSTOP, idle ? "开始" : "停止");
     startStopSaysStop = !idle;
 }
 

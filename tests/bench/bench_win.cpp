@@ -235,7 +235,7 @@ LRESULT CALLBACK unboundedSize(HWND window, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(mainProc, window, message, wParam, lParam);
 }
 
-HWND growTo1920x1080(HWND window, int shownWidth, int shownHeight) {
+void growTo1920x1080(HWND window, int shownWidth, int shownHeight) {
     mainProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&unboundedSize)));
     RECT outer;
@@ -243,7 +243,6 @@ HWND growTo1920x1080(HWND window, int shownWidth, int shownHeight) {
     SetWindowPos(window, nullptr, 0, 0, 1920 + (outer.right - outer.left) - shownWidth,
                  1080 + (outer.bottom - outer.top) - shownHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     inproc::pump(300);
-    return window;
 }
 
 template <typename Step>
