@@ -636,6 +636,27 @@ std::string folderShown(HWND dialog) {
     return folder;
 }
 
+BOOL CALLBACK findTree(HWND w, LPARAM found) {
+    char cls[32];
+    if (!GetClassNameA(w, cls, sizeof cls) || lstrcmpiA(cls, WC_TREEVIEWA) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = w;
+    return FALSE;
+}
+
+// The text of the item selected in the folder chooser's tree.
+std::string treeSelection(HWND dialog) {
+    HWND tree = nullptr;
+    EnumChildWindows(dialog, findTree, reinterpret_cast<LPARAM>(&tree));
+    char text[MAX_PATH] = "";
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    if (item.hItem) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 std::string documentsFolder() {
     char folder[MAX_PATH] = "";
     SHGetSpecialFolderPathA(nullptr, folder, CSIDL_PERSONAL, FALSE);
@@ -649,6 +670,7 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
     driver::writeFile(wave, {'R', 'I', 'F', 'F'});
     std::string other = driver::newTempFolder("tipother");
     std::string otherBare = other.substr(0, other.size() - 1);
+    std::string otherName = otherBare.substr(otherBare.find_last_of('\\') + 1);
     auto confirmColour = [](HWND d) {
         SetDlgItemInt(d, 706, 10, FALSE);   // red, green, blue
         SetDlgItemInt(d, 707, 20, FALSE);
@@ -704,9 +726,10 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
          [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, bare},
         {"folder, chosen", IDC_TP_SOUNDCHOOSE, 2, bare,
          [&](HWND d) {
-             // Wine's folder tree may still be filling at the first try: select, then confirm a tick later.
+             // The chooser selects the start folder once its tree is filled, which under Wine may
+             // come after the first tries: confirm only when the tree shows the choice (or give up).
              SendMessageA(d, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(otherBare.c_str()));
-             if (chooser.ticks >= 4) PostMessageA(d, WM_COMMAND, IDOK, 0);
+             if (treeSelection(d) == otherName || chooser.ticks >= 25) PostMessageA(d, WM_COMMAND, IDOK, 0);
          },
          nullptr, "", "", 1, [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, otherBare},
     };
