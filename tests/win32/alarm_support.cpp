@@ -103,7 +103,8 @@ void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes
 
 // Wine's own exports, absent on Windows.
 using UnixNameFn = char*(CDECL*)(LPCWSTR);
-using SpawnFn = LONG(CDECL*)(char* const*, int);
+// WINAPI: ntdll exports it stdcall, which matters on i686 only.
+using SpawnFn = LONG(WINAPI*)(char* const*, int);
 
 // Runs /bin/sh -c `script` with $1 the unix path of `folder`; false where
 // that cannot be done (not Wine) or the script failed.
