@@ -4,7 +4,8 @@
 # Tiv.exe we ship, where this host runs 32-bit code, else its x86-64 twin build/win64.
 # Functions (all idempotent):
 #   tiv_ensure_packages  install what a fresh Debian 12 lacks (root), or say the apt command
-#   tiv_build            configure and build build/native, build/win32 and build/win64
+#   tiv_build            configure and build build/native, build/win32 and build/win64, then
+#                        check both linked Tiv.exe files (tiv_check_exes)
 #   tiv_build_fuzz       configure and build build/fuzz (clang, libFuzzer), if clang is here
 #   tiv_fuzz SECS T...   run fuzz targets on copies of their seed corpora (tools/fuzz, tools/test)
 #   tiv_session_start    Xvfb if there is no DISPLAY (screen TIV_SCREEN, default 1280x1024x24),
@@ -59,7 +60,8 @@ case $TIV_WINDOWS in
 esac
 export TIV_WINDOWS
 TIV_WIN_DIR=$TIV_BUILD/$TIV_WINDOWS
-TIV_EXE_UNIX=$TIV_WIN_DIR/Tiv.exe
+# A caller may name another Tiv.exe for the tests to start (tools/package: the unpacked one).
+TIV_EXE_UNIX=${TIV_EXE_UNIX:-$TIV_WIN_DIR/Tiv.exe}
 
 export WINEPREFIX=$TIV_BUILD/wineprefix-$TIV_WINDOWS
 export WINEARCH=$TIV_WINDOWS
@@ -136,6 +138,22 @@ tiv_build() {
         -DCMAKE_TOOLCHAIN_FILE="$(tiv_toolchain "$kind")" || { rc=1; continue; }
     fi
     cmake --build "$dir" -j"$jobs" || { rc=1; tiv_say "build/$kind failed"; }
+  done
+  tiv_check_exes || rc=1
+  return "$rc"
+}
+
+# Reads both linked programs (tests/pecheck): runs on every host, including those that cannot
+# start the i686 one, so a Tiv.exe that would crash at its first delay-loaded call never passes
+# a build.
+tiv_check_exes() {
+  local kind machine out rc=0
+  for kind in win32 win64; do
+    machine=i386
+    [ "$kind" = win64 ] && machine=amd64
+    [ -f "$TIV_BUILD/$kind/Tiv.exe" ] || continue
+    out=$("$TIV_NATIVE_DIR/tiv_pe_check" "$TIV_BUILD/$kind/Tiv.exe" "$machine" "$TIV_ROOT/cmake/delayed" 2>&1) ||
+      { printf '%s\n' "$out" >&2; tiv_say "build/$kind/Tiv.exe fails its link check"; rc=1; }
   done
   return "$rc"
 }
