@@ -112,6 +112,53 @@ TEST(DataFolder, DefSetSendsTheSettingsToApplicationData) {
     removeFolder(folder);
 }
 
+// A renamed copy ("Tiv (1).exe", as a browser names a second download) keeps
+// its settings beside itself, whatever the current folder holds.
+TEST(DataFolder, RenamedProgramKeepsItsSettingsBesideItself) {
+    struct Case {
+        const char* name;
+        bool tivInCurrentFolder;
+    } cases[] = {
+        {"another Tiv.exe in the current folder", true},
+        {"no Tiv.exe to be found", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 636, 7); });
+        ASSERT_TRUE(MoveFileA((folder + "Tiv.exe").c_str(), (folder + "Tiv (1).exe").c_str()));
+        std::string elsewhere = newTempFolder("tivcwd");
+        if (c.tivInCurrentFolder) {
+            ASSERT_TRUE(CopyFileA((folder + "Tiv (1).exe").c_str(), (elsewhere + "Tiv.exe").c_str(), FALSE));
+        }
+        Launch launch;
+        launch.program = "Tiv (1).exe";
+        launch.currentFolder = elsewhere;
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder, "", launch));
+        HWND main = nullptr, box = nullptr;
+        waitFor([&] {
+            box = windowsOf(tiv, "#32770", "Tiv 1.4").empty() ? nullptr : windowsOf(tiv, "#32770", "Tiv 1.4")[0];
+            main = windowsOf(tiv, "DovOdiz", nullptr).empty() ? nullptr : windowsOf(tiv, "DovOdiz", nullptr)[0];
+            return box || main;
+        }, 15000);
+        if (box) {
+            ADD_FAILURE() << "the first run's question: the settings beside the program were not found";
+            answerBox(box, 2);
+            if (HWND hint = waitBox(tiv, 5000)) answerBox(hint, 1);
+            main = waitMain(tiv);
+        }
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(itemNumber(main, 1002), 7u) << "the minutes of the settings beside the program";
+        closeAndWait(tiv, main);
+        auto file = readFile(folder + "dTiv.dat");
+        ASSERT_EQ(file.size(), 10008u);
+        EXPECT_EQ(dwordAt(file, 8 + 636), 7u);
+        EXPECT_TRUE(readFile(elsewhere + "dTiv.dat").empty()) << "settings were written in the current folder";
+        removeFolder(elsewhere);
+        removeFolder(folder);
+    }
+}
+
 TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     std::string folder = preparedFolder([](std::vector<unsigned char>& f) { f[4] = '2'; });
     Tiv tiv;
