@@ -131,6 +131,9 @@ bool preTranslate(MSG& msg) {
 }
 
 int runMessageLoop() {
+    // Windows hands the first ShowWindow the starter's show command (a shortcut
+    // set to minimised, start /min); this second one decides the first state.
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (preTranslate(msg)) continue;

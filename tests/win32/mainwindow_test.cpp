@@ -12,6 +12,7 @@
 
 #include "app/layout.h"
 #include "app/state.h"
+#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
 #include "display/paint_win.h"
@@ -106,6 +107,34 @@ TEST_F(MainWindow, OpensAtDefaultSizeWithTheDaysPairHidden) {
     EXPECT_EQ(display::displayTop, 60);
     EXPECT_EQ(display::displayWidth, driver::clientSize(main).cx);
     EXPECT_EQ(display::displayHeight, driver::clientSize(main).cy - 60);
+}
+
+// Whatever state the window is in when the message loop starts (on Windows
+// the first ShowWindow takes the starter's STARTUPINFO show command), the
+// loop shows it normally before its first message.
+TEST_F(MainWindow, MessageLoopFirstShowsTheWindowNormally) {
+    struct Case {
+        const char* name;
+        int show;
+    } cases[] = {
+        {"minimised without activation", SW_SHOWMINNOACTIVE},
+        {"maximised", SW_SHOWMAXIMIZED},
+        {"hidden", SW_HIDE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        main = inproc::open();
+        ASSERT_NE(main, nullptr);
+        ShowWindow(main, c.show);
+        inproc::pump(50);
+        PostQuitMessage(0);
+        EXPECT_EQ(app::runMessageLoop(), 0);
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+        EXPECT_FALSE(IsZoomed(main));
+        EXPECT_EQ(platform::windowState.load(), platform::kWindowNormal);
+        inproc::close();
+    }
 }
 
 TEST_F(MainWindow, DaysPairShowsFromAClientWidthOf211) {

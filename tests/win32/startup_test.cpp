@@ -300,3 +300,42 @@ TEST(Placement, RestoredAndKeptOnScreen) {
     }
     removeFolder(folder);
 }
+
+// A shortcut set to "minimised" (or start /min) does not decide the first
+// state: the window opens shown normally.
+TEST(Placement, OpensNormalWhateverTheStarterAsks) {
+    struct Case {
+        const char* name;
+        int show;
+    } cases[] = {
+        {"SW_SHOWMINNOACTIVE", SW_SHOWMINNOACTIVE},
+        {"SW_SHOWMINIMIZED", SW_SHOWMINIMIZED},
+        {"SW_SHOWMAXIMIZED", SW_SHOWMAXIMIZED},
+        {"SW_HIDE", SW_HIDE},
+    };
+    std::string folder = preparedFolder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Launch launch;
+        launch.show = c.show;
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder, "", launch));
+        HWND main = nullptr;
+        ASSERT_TRUE(waitFor([&] {
+            auto found = windowsOf(tiv, "DovOdiz", nullptr, true);
+            main = found.empty() ? nullptr : found[0];
+            return main != nullptr;
+        }, 15000)) << "no main window";
+        auto normal = [&] { return IsWindowVisible(main) && !IsIconic(main) && !IsZoomed(main); };
+        waitFor(normal, 3000);
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(main, &placement);
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+        EXPECT_FALSE(IsZoomed(main));
+        EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+        closeAndWait(tiv, main);
+    }
+    removeFolder(folder);
+}
