@@ -23,6 +23,24 @@ void closeAndWait(Tiv& tiv, HWND main) {
     ASSERT_TRUE(waitExit(tiv)) << "Tiv did not end after WM_CLOSE";
 }
 
+// The main window, once it shows; a first-run question that shows instead
+// fails the test, is answered and the main window then waited for.
+HWND mainWithoutQuestions(Tiv& tiv) {
+    HWND main = nullptr, box = nullptr;
+    waitFor([&] {
+        auto boxes = windowsOf(tiv, "#32770", "Tiv 1.4");
+        auto mains = windowsOf(tiv, "DovOdiz", nullptr);
+        box = boxes.empty() ? nullptr : boxes[0];
+        main = mains.empty() ? nullptr : mains[0];
+        return box || main;
+    }, 15000);
+    if (!box) return main;
+    ADD_FAILURE() << "the first run's question \"" << itemText(box, 850) << "\" showed";
+    answerBox(box, 2);
+    if (HWND hint = waitBox(tiv, 5000)) answerBox(hint, 1);
+    return waitMain(tiv);
+}
+
 }  // namespace
 
 TEST(FirstRun, CancelShowsTheHintAndSavesDefaults) {
@@ -135,18 +153,7 @@ TEST(DataFolder, RenamedProgramKeepsItsSettingsBesideItself) {
         launch.currentFolder = elsewhere;
         Tiv tiv;
         ASSERT_TRUE(start(tiv, folder, "", launch));
-        HWND main = nullptr, box = nullptr;
-        waitFor([&] {
-            box = windowsOf(tiv, "#32770", "Tiv 1.4").empty() ? nullptr : windowsOf(tiv, "#32770", "Tiv 1.4")[0];
-            main = windowsOf(tiv, "DovOdiz", nullptr).empty() ? nullptr : windowsOf(tiv, "DovOdiz", nullptr)[0];
-            return box || main;
-        }, 15000);
-        if (box) {
-            ADD_FAILURE() << "the first run's question: the settings beside the program were not found";
-            answerBox(box, 2);
-            if (HWND hint = waitBox(tiv, 5000)) answerBox(hint, 1);
-            main = waitMain(tiv);
-        }
+        HWND main = mainWithoutQuestions(tiv);
         ASSERT_NE(main, nullptr);
         EXPECT_EQ(itemNumber(main, 1002), 7u) << "the minutes of the settings beside the program";
         closeAndWait(tiv, main);
@@ -170,6 +177,58 @@ TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     auto file = readFile(folder + "dTiv.dat");
     EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
     removeFolder(folder);
+}
+
+// Another program holds the settings file open without sharing as Tiv
+// starts. Held for a moment, it is read once let go; held longer than Tiv
+// waits, Tiv starts on defaults without the first run's questions and leaves
+// the file as it was, even when it is let go while Tiv runs.
+TEST(SettingsFile, HeldAtStartIsWaitedForOrLeftAlone) {
+    struct Case {
+        const char* name;
+        DWORD holdMs;         // after the start; INFINITE: until Tiv has ended
+        bool loads;
+    } cases[] = {
+        {"held 300 ms, for the load", 300, true},
+        {"held for good", INFINITE, false},
+        {"held 3 s, let go while Tiv runs", 3000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 636, 7); });
+        std::string path = folder + "dTiv.dat";
+        const std::vector<unsigned char> before = readFile(path);
+        ASSERT_EQ(dwordAt(before, 8 + 1272), 0u);   // mute
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        auto letGo = [&] {
+            if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        };
+        {
+            Tiv tiv;
+            ASSERT_TRUE(start(tiv, folder));
+            if (c.holdMs != INFINITE) {
+                Sleep(c.holdMs);
+                letGo();
+            }
+            HWND main = mainWithoutQuestions(tiv);
+            ASSERT_NE(main, nullptr);
+            EXPECT_EQ(itemNumber(main, 1002), c.loads ? 7u : 5u) << "the minutes field";
+            command(main, 2009);   // 无声: what a save would write
+            closeAndWait(tiv, main);
+        }
+        letGo();
+        std::vector<unsigned char> after = readFile(path);
+        if (c.loads) {
+            ASSERT_EQ(after.size(), 10008u);
+            EXPECT_EQ(dwordAt(after, 8 + 1272), 1u) << "the save did not write";
+            EXPECT_EQ(dwordAt(after, 8 + 636), 7u);
+        } else {
+            EXPECT_EQ(after, before) << "the held file was replaced";
+        }
+        removeFolder(folder);
+    }
 }
 
 // The file is the record's bytes whichever build wrote it: what one run
