@@ -19,6 +19,7 @@
 #include "driver.h"
 #include "inproc.h"
 #include "platform/platform.h"
+#include "resources/resource.h"
 #include "settings/record.h"
 
 namespace {
@@ -534,4 +535,53 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         before = fresh;
     }
     countdown::runState[3] = 0;
+}
+
+// A change of the timer count moves every slot's area: what the back buffer
+// held for the old areas must not be taken for the new ones. After each of
+// these sequences, every step painted, the display equals a paint from scratch.
+TEST_F(MainWindow, TimerCountChangesRepaintAsAFreshPaintDoes) {
+    main = inproc::open();
+    ASSERT_NE(main, nullptr);
+    inproc::putOnTop(main, 100, 80, 420, 380);
+    auto timers = [](int n) {
+        return std::function<void()>([n] { sendCommand(app::mainWindow, CMD_TIMERS_1 + n - 1); });
+    };
+    auto reset = [] {   // the Options page's 重置
+        settings::fullDefaults();
+        app::writeTimeFields();
+        platform::invalidate(false);
+    };
+    struct Sequence {
+        const char* name;
+        std::vector<std::function<void()>> steps;
+    } sequences[] = {
+        {"2, 1, 2", {timers(2), timers(1), timers(2)}},
+        {"3, 2, 3", {timers(3), timers(2), timers(3)}},
+        {"4, 1, 4", {timers(4), timers(1), timers(4)}},
+        {"2, the Options page's reset, 2", {timers(2), reset, timers(2)}},
+        {"3, simple-mode reset, 3", {timers(3), [] { app::simpleModeReset(); }, timers(3)}},
+    };
+    auto repaint = [&] {
+        platform::invalidate(false);
+        inproc::pump(100);
+        return inproc::shoot(main, displayArea()).pixels;
+    };
+    for (const Sequence& q : sequences) {
+        SCOPED_TRACE(q.name);
+        settings::record.timerCountIndex = 0;
+        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        repaint();
+        std::vector<COLORREF> shown;
+        for (const auto& apply : q.steps) {
+            apply();
+            shown = repaint();
+        }
+        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        std::vector<COLORREF> fresh = repaint();
+        ASSERT_EQ(shown.size(), fresh.size());
+        size_t differ = 0;
+        for (size_t i = 0; i < shown.size(); ++i) differ += shown[i] != fresh[i];
+        EXPECT_EQ(differ, 0u) << "pixels that differ from a paint from scratch, of " << shown.size();
+    }
 }
