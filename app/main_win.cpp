@@ -25,9 +25,10 @@ HINSTANCE instance;
 HICON smallIcon;
 
 void prepareFolders() {
+    // The running file itself: a renamed copy must not find another Tiv.exe
+    // on the search path and keep its settings there.
     char found[settings::kFolderSize] = "";
-    char* filePart = nullptr;
-    DWORD n = SearchPathA(nullptr, "Tiv.exe", nullptr, sizeof found, found, &filePart);
+    DWORD n = GetModuleFileNameA(nullptr, found, sizeof found);
     if (n == 0 || n >= sizeof found) found[0] = '\0';
     text::copy(found, settings::programFolder);
     text::pathFolder(settings::programFolder);
@@ -130,6 +131,9 @@ bool preTranslate(MSG& msg) {
 }
 
 int runMessageLoop() {
+    // Windows hands the first ShowWindow the starter's show command (a shortcut
+    // set to minimised, start /min); this second one decides the first state.
+    ShowWindow(mainWindow, SW_SHOWNORMAL);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (preTranslate(msg)) continue;

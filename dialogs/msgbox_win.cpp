@@ -88,6 +88,8 @@ void acquireMessageBox() {
 
 uint32_t showMessageBox(bool ownedByMainWindow) {
     HWND owner = ownedByMainWindow ? app::mainWindow : nullptr;
+    // A box that never opens must not answer with the last box's result.
+    platform::messageResult = kResultNone;
     DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, dialogs::boxProc, 0);
     uint32_t result = platform::messageResult;
     platform::resetMessageRequest();

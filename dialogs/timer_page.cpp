@@ -62,7 +62,7 @@ void testTimerSound(uint32_t slot, const char* path) {
     settings::Record& r = settings::record;
     text::copyBounded(sound::currentSoundPath, path, sound::kPathBytes);
     r.currentSoundType = r.soundType[settings::slotIndex(slot)];
-    if (r.currentSoundType == sound::kTypeFolder) sound::pickRandomFile(sound::currentSoundPath, sound::kFolderPattern);
+    if (r.currentSoundType == sound::kTypeFolder) sound::chooseFolderFile();
     sound::playSound();
 }
 

@@ -28,6 +28,19 @@ struct SlotLook {
 SlotLook drawn[4];
 bool drawnValid[4];
 
+// The slot areas those looks were drawn in. Under other areas (another timer
+// count, another size) a slot's old pixels may lie under its neighbour, so
+// nothing the buffer holds can be trusted.
+struct Layout {
+    uint32_t count;
+    int width, height;
+};
+Layout drawnLayout;
+
+void forgetDrawn() {
+    for (bool& valid : drawnValid) valid = false;
+}
+
 }  // namespace
 
 void dropBackBuffer(int width, int height) {
@@ -89,11 +102,17 @@ void paintMain(HWND window) {
     HDC memory = CreateCompatibleDC(screen);
     if (!backBuffer && displayWidth > 0 && displayHeight > 0) {
         backBuffer = CreateCompatibleBitmap(screen, displayWidth, displayHeight);
-        for (bool& valid : drawnValid) valid = false;   // a new buffer holds no slot yet
+        forgetDrawn();   // a new buffer holds no slot yet
     }
     if (backBuffer) {
         HGDIOBJ previous = SelectObject(memory, backBuffer);
         uint32_t count = settings::timerCount();
+        Layout layout{count, displayWidth, displayHeight};
+        if (layout.count != drawnLayout.count || layout.width != drawnLayout.width ||
+            layout.height != drawnLayout.height) {
+            forgetDrawn();
+            drawnLayout = layout;
+        }
         for (uint32_t slot = 0; slot <= count; ++slot) {
             slotRect = slotArea(count, slot, displayWidth, displayHeight);
             drawSlot(memory, markId(count, slot), slot);

@@ -5,9 +5,13 @@
 
 namespace files {
 
+enum class ReadResult {
+    Read,
+    Missing,   // no such file (a folder in its place is none either)
+    Refused,   // the file is there but cannot be opened: another program holds it
+};
 // Reads at most `capacity` bytes of an existing file opened without sharing.
-// False when the file cannot be opened.
-bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got);
+ReadResult readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got);
 
 // Reads a whole existing file opened without sharing into a buffer for
 // std::free. False when the file cannot be opened; when the memory cannot be

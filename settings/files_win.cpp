@@ -24,12 +24,16 @@ size_t readUpTo(HANDLE file, unsigned char* buffer, size_t capacity) {
 
 }  // namespace
 
-bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
+ReadResult readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
     HANDLE file = openForReading(path);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD attributes = GetFileAttributesA(path);
+        bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return isFile ? ReadResult::Refused : ReadResult::Missing;
+    }
     *got = readUpTo(file, buffer, capacity);
     CloseHandle(file);
-    return true;
+    return ReadResult::Read;
 }
 
 bool readWhole(const char* path, unsigned char** data, size_t* length) {

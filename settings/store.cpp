@@ -15,6 +15,14 @@ char dataFolder[kFolderSize];
 bool finishTextOverridden;
 char savedFinishText[kFolderSize];
 
+// The settings file was there at start-up but stayed held by another
+// program: this run's saves must not put defaults over the user's settings.
+static bool leaveFileAlone;
+
+// How long the load waits for a held file: about a second.
+constexpr uint32_t kHeldTries = 10;
+constexpr uint32_t kHeldWaitMs = 100;
+
 static const char kFileName[] = "dTiv.dat";
 static const char kTempName[] = "dTiv.tmp";
 
@@ -52,11 +60,15 @@ void load() {
     dataPath(path, kFileName);
     static unsigned char image[kFileSize];
     size_t got = 0;
-    if (!files::readFile(path, image, sizeof image, &got)) {
-        firstRun();
-        return;
+    files::ReadResult result = files::readFile(path, image, sizeof image, &got);
+    for (uint32_t tries = 1; result == files::ReadResult::Refused && tries < kHeldTries; ++tries) {
+        platform::sleepMs(kHeldWaitMs);
+        result = files::readFile(path, image, sizeof image, &got);
     }
-    applyFileImage(image, got);
+    leaveFileAlone = result == files::ReadResult::Refused;
+    if (result == files::ReadResult::Missing) firstRun();
+    else if (leaveFileAlone) fullDefaults();
+    else applyFileImage(image, got);
 }
 
 bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
@@ -72,6 +84,7 @@ bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
 }
 
 bool save() {
+    if (leaveFileAlone) return false;
     if (platform::windowState == platform::kWindowNormal) platform::capturePlacement(record.windowPlacement);
     static unsigned char image[kFileSize];
     buildFileImage(image, finishTextOverridden, savedFinishText);

@@ -14,6 +14,8 @@ extern bool finishTextOverridden;
 extern char savedFinishText[kFolderSize];
 
 // Loads the record; a missing file is the first run and asks its questions.
+// A file another program holds is waited for; if it stays held the record
+// gets full defaults, and this run's saves leave that file alone.
 void load();
 // Writes header + record as they stand; false when the old file was left in
 // place. app::saveSettings reads the time fields first.

@@ -13,7 +13,6 @@ char currentSoundPath[kPathBytes];
 std::atomic<uint32_t> mediaLoaded;
 std::atomic<uint32_t> soundChooserOpen;
 
-constexpr uint32_t kPickTries = 3;
 constexpr char kWaveExtension[] = ".wav";
 
 static settings::Record& rec() { return settings::record; }
@@ -23,7 +22,11 @@ void prepareSound(uint32_t slot) {
     slot = settings::slotIndex(slot);
     text::copyBounded(currentSoundPath, r.soundPath[slot], kPathBytes);
     r.currentSoundType = r.soundType[slot];
-    if (r.currentSoundType == kTypeFolder) pickRandomFile(currentSoundPath, kFolderPattern);
+    if (r.currentSoundType == kTypeFolder) chooseFolderFile();
+}
+
+void chooseFolderFile() {
+    if (pickRandomFile(currentSoundPath, kFolderPattern) == 0) rec().currentSoundType = kTypeSystem;
 }
 
 void playSound() {
@@ -46,12 +49,15 @@ void playMedia(const char* path) { mediaLoaded = platform::playMedia(path); }
 
 int32_t soundExtension(char* text) { return text::pathExtension(text); }
 
-// Lists the folder afresh into 600-byte entries; returns how many were read.
-static uint32_t listFolder(const char* search, char* list) {
-    void* handle = platform::findFirstFile(search, list);
+// Lists the folder's files into 600-byte entries; returns how many were read.
+// A folder's name is written where the next name goes, so it is never counted.
+static uint32_t listFiles(const char* search, char* list) {
+    bool folder = false;
+    void* handle = platform::findFirstFile(search, list, &folder);
     if (!handle) return 0;
-    uint32_t count = 1;
-    while (count < kListNames && platform::findNextFile(handle, list + count * kPathBytes)) ++count;
+    uint32_t count = folder ? 0 : 1;
+    while (count < kListNames && platform::findNextFile(handle, list + count * kPathBytes, &folder))
+        if (!folder) ++count;
     platform::findClose(handle);
     return count;
 }
@@ -73,14 +79,14 @@ uint32_t pickRandomFile(char* folder, const char* pattern) {
     char* list = platform::allocNameList();
     if (!list) return 0;
     uint32_t chosen = 0;
-    for (uint32_t attempt = 0; attempt < kPickTries && chosen == 0; ++attempt) {
-        uint32_t count = listFolder(search, list);
-        if (count == 0) continue;
+    uint32_t count = listFiles(search, list);
+    if (count != 0) {
         const char* name = list + (randomPick(count) - 1) * kPathBytes;
         char candidate[kPathBytes];
-        if (!joinPath(candidate, folder, name) || !platform::canOpen(candidate)) continue;
-        text::copy(candidate, folder);
-        chosen = count;
+        if (joinPath(candidate, folder, name) && platform::canOpen(candidate)) {
+            text::copy(candidate, folder);
+            chosen = count;
+        }
     }
     platform::freeNameList(list);
     return chosen;

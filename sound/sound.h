@@ -32,6 +32,10 @@ int32_t soundExtension(char* text);
 // folder: in, a folder; out, the chosen file. Returns the names found, 0
 // when nothing was chosen (the folder then stays in the buffer).
 uint32_t pickRandomFile(char* folder, const char* pattern);
+// The working path, a folder, becomes one of its files; when it holds none
+// that opens, the working sound is the system's default, as a missing WAV
+// file plays it.
+void chooseFolderFile();
 uint32_t randomPick(uint32_t n);   // 1..n
 
 // Command 2010: stop a media sound and forget it.

@@ -18,10 +18,11 @@ bool cryptRandom(uint32_t* out);
 // The zero-filled folder list of kListBytes, or null when it cannot be had.
 char* allocNameList();
 void freeNameList(char* list);
-// A folder search: each call writes one name (up to kPathBytes with its NUL).
-// findFirstFile returns null when nothing is found.
-void* findFirstFile(const char* search, char* name);
-bool findNextFile(void* search, char* name);
+// A folder search: each call writes one name (up to kPathBytes with its NUL)
+// and whether it names a folder ("." and ".." do). findFirstFile returns null
+// when nothing is found.
+void* findFirstFile(const char* search, char* name, bool* folder);
+bool findNextFile(void* search, char* name, bool* folder);
 void findClose(void* search);
 
 // Opens the file for reading without sharing and closes it again.

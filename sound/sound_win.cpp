@@ -70,18 +70,23 @@ char* allocNameList() { return static_cast<char*>(GlobalAlloc(GPTR, sound::kList
 
 void freeNameList(char* list) { GlobalFree(list); }
 
-void* findFirstFile(const char* search, char* name) {
+static void takeName(const WIN32_FIND_DATAA& data, char* name, bool* folder) {
+    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+    *folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void* findFirstFile(const char* search, char* name, bool* folder) {
     WIN32_FIND_DATAA data;
     HANDLE handle = FindFirstFileA(search, &data);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+    takeName(data, name, folder);
     return handle;
 }
 
-bool findNextFile(void* search, char* name) {
+bool findNextFile(void* search, char* name, bool* folder) {
     WIN32_FIND_DATAA data;
     if (!FindNextFileA(static_cast<HANDLE>(search), &data)) return false;
-    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+    takeName(data, name, folder);
     return true;
 }
 

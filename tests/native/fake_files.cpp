@@ -13,12 +13,14 @@ size_t failWriteAfter = SIZE_MAX;
 bool failReplace;
 bool failCreate;
 bool failCopy;
+size_t heldReads;
 
 void resetFiles() {
     failWriteAfter = SIZE_MAX;
     failReplace = false;
     failCreate = false;
     failCopy = false;
+    heldReads = 0;
 }
 
 // Tests give Windows-style paths ending in '\'; map them to '/'.
@@ -33,12 +35,17 @@ std::string hostPath(const char* path) {
 
 namespace files {
 
-bool readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
+ReadResult readFile(const char* path, unsigned char* buffer, size_t capacity, size_t* got) {
     FILE* f = std::fopen(fake::hostPath(path).c_str(), "rb");
-    if (!f) return false;
+    if (!f) return ReadResult::Missing;
+    if (fake::heldReads > 0) {
+        if (fake::heldReads != SIZE_MAX) --fake::heldReads;
+        std::fclose(f);
+        return ReadResult::Refused;
+    }
     *got = std::fread(buffer, 1, capacity, f);
     std::fclose(f);
-    return true;
+    return ReadResult::Read;
 }
 
 bool readWhole(const char* path, unsigned char** data, size_t* length) {

@@ -9,6 +9,9 @@ extern size_t failWriteAfter;   // a write stops after this many bytes (SIZE_MAX
 extern bool failReplace;
 extern bool failCreate;
 extern bool failCopy;
+// The next this many reads of an existing settings file find it held by
+// another program (SIZE_MAX: held for good).
+extern size_t heldReads;
 void resetFiles();
 
 }  // namespace fake

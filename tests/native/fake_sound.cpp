@@ -18,6 +18,7 @@ bool listAllocFails;
 int listsAllocated;
 int listsFreed;
 std::map<std::string, std::vector<std::string>> folders;
+std::set<std::string> subfolders;
 int listings;
 std::set<std::string> openable;
 std::vector<std::string> openTries;
@@ -39,6 +40,7 @@ void resetSound() {
     listsAllocated = 0;
     listsFreed = 0;
     folders.clear();
+    subfolders = {".", ".."};
     listings = 0;
     openable.clear();
     openTries.clear();
@@ -81,19 +83,21 @@ void freeNameList(char* list) {
     std::free(list);
 }
 
-void* findFirstFile(const char* search, char* name) {
+void* findFirstFile(const char* search, char* name, bool* folder) {
     ++fake::listings;
     auto it = fake::folders.find(search);
     if (it == fake::folders.end() || it->second.empty()) return nullptr;
-    auto* s = new fake::Search{&it->second, 1};
-    text::copyBounded(name, it->second[0].c_str(), sound::kPathBytes);
+    auto* s = new fake::Search{&it->second, 0};
+    findNextFile(s, name, folder);
     return s;
 }
 
-bool findNextFile(void* search, char* name) {
+bool findNextFile(void* search, char* name, bool* folder) {
     auto* s = static_cast<fake::Search*>(search);
     if (s->next >= s->names->size()) return false;
-    text::copyBounded(name, (*s->names)[s->next++].c_str(), sound::kPathBytes);
+    const std::string& entry = (*s->names)[s->next++];
+    text::copyBounded(name, entry.c_str(), sound::kPathBytes);
+    *folder = fake::subfolders.count(entry) != 0;
     return true;
 }
 

@@ -19,6 +19,8 @@ extern int listsAllocated;
 extern int listsFreed;
 // Folder contents by search text ("C:\\snd/*.*"); a missing key finds nothing.
 extern std::map<std::string, std::vector<std::string>> folders;
+// Names that are folders wherever they are listed; "." and ".." after a reset.
+extern std::set<std::string> subfolders;
 extern int listings;                      // findFirstFile calls
 extern std::set<std::string> openable;    // paths canOpen accepts
 extern std::vector<std::string> openTries;

@@ -297,3 +297,63 @@ TEST_F(Store, FailedSaveLeavesTheOldFile) {
     ASSERT_TRUE(settings::save());
     EXPECT_EQ(dwordAt(fileBytes(), 8 + 1328), 12u);
 }
+
+// Another program (a backup tool, a virus scanner) holds the settings file
+// open without sharing at start-up: Tiv waits about a second for it; if it
+// stays held, Tiv runs on full defaults without the first run's questions
+// and its saves leave that file alone. Only a missing file is a first run.
+TEST_F(Store, HeldFileIsWaitedForAndNeverOverwritten) {
+    struct Row {
+        const char* name;
+        bool exists;
+        size_t heldReads;
+        bool loads;        // the file's record is used
+        size_t questions;  // first-run boxes
+        bool saves;        // a save writes the file
+    } rows[] = {
+        {"held for the first three tries", true, 3, true, 0, true},
+        {"held for good", true, SIZE_MAX, false, 0, false},
+        {"not held", true, 0, true, 0, true},
+        {"missing", false, 0, false, 2, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake::reset();
+        fake::resetFiles();
+        fake::answerBox = [](const fake::Box&) { return 2u; };
+        std::remove((folder + "dTiv.dat").c_str());
+        std::vector<unsigned char> stored;
+        if (row.exists) {
+            settings::fullDefaults();
+            record.minutes = 7;
+            record.timerCountIndex = 2;
+            stored = image("TIVY1400");
+            writeFile(stored);
+        }
+        uint32_t waitedMs = 0;
+        fake::onSleep = [&](uint32_t ms) { waitedMs += ms; };
+        std::memset(&record, 0, sizeof record);
+        fake::heldReads = row.heldReads;
+        settings::load();
+        EXPECT_EQ(fake::boxes.size(), row.questions);
+        EXPECT_EQ(record.minutes, row.loads ? 7u : 5u);
+        EXPECT_EQ(record.timerCountIndex, row.loads ? 2u : 0u);
+        EXPECT_EQ(record.interfaceLevel, 6u);
+        if (row.heldReads == SIZE_MAX) {
+            EXPECT_GE(waitedMs, 900u) << "gave up too soon";
+            EXPECT_LE(waitedMs, 1500u) << "waited too long";
+        } else if (row.heldReads == 0) {
+            EXPECT_EQ(waitedMs, 0u);
+        }
+
+        fake::heldReads = 0;   // let go: the saves of this run must still leave it
+        record.alpha = 12;
+        EXPECT_EQ(settings::save(), row.saves);
+        EXPECT_EQ(settings::save(), row.saves);
+        if (row.saves) {
+            EXPECT_EQ(dwordAt(fileBytes(), 8 + 1328), 12u);
+        } else {
+            EXPECT_EQ(fileBytes(), stored) << "a save replaced the held file";
+        }
+    }
+}

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "settings/record.h"
 #include "sound/sound.h"
@@ -88,42 +90,71 @@ TEST_F(Sound, PrepareCopiesTheSlotsSoundAndPicksForAFolder) {
     EXPECT_EQ(0, std::memcmp(record.currentSoundPath, sound::currentSoundPath, sizeof record.currentSoundPath));
 }
 
-TEST_F(Sound, FolderPicksThatFindNothing) {
+TEST_F(Sound, FolderPickChoosesAmongItsFilesOnly) {
+    struct Row {
+        const char* name;
+        std::vector<std::string> names;
+        std::set<std::string> folders;   // besides "." and ".."
+        std::set<std::string> files;
+    } rows[] = {
+        {"one file among sub-folders", {".", "..", "sub", "only.wav", "more"}, {"sub", "more"}, {"only.wav"}},
+        {"two files", {".", "..", "a.wav", "b.mp3"}, {}, {"a.wav", "b.mp3"}},
+        {"files before the dots", {"x.mid", "..", ".", "y.wav", "z"}, {"z"}, {"x.mid", "y.wav"}},
+    };
+    for (const auto& row : rows) {
+        fake::reset();
+        fake::folders["C:\\snd/*.*"] = row.names;
+        fake::subfolders.insert(row.folders.begin(), row.folders.end());
+        for (const auto& f : row.files) fake::openable.insert("C:\\snd\\" + f);
+        std::set<std::string> chosen;
+        for (int pick = 0; pick < 200; ++pick) {
+            char folder[sound::kPathBytes] = "C:\\snd";
+            ASSERT_EQ(row.files.size(), sound::pickRandomFile(folder, sound::kFolderPattern))
+                << row.name << ", pick " << pick;
+            std::string path = folder;
+            ASSERT_EQ(0u, path.rfind("C:\\snd\\", 0)) << row.name << ": " << path;
+            ASSERT_EQ(1u, row.files.count(path.substr(7))) << row.name << ": " << path;
+            chosen.insert(path.substr(7));
+        }
+        EXPECT_EQ(row.files, chosen) << row.name << ": some file was never picked";
+        EXPECT_EQ(200, fake::listings) << row.name;
+        EXPECT_EQ(200u, fake::openTries.size()) << row.name;
+        EXPECT_EQ(200, fake::listsFreed) << row.name;
+    }
+}
+
+TEST_F(Sound, FolderWithNothingToPlaySoundsTheSystemSound) {
     struct Row {
         const char* name;
         std::vector<std::string> names;   // empty: the folder is missing
-        std::vector<uint32_t> bytes;
+        std::set<std::string> folders;
+        bool listFails;
+        int opens;                        // files tried
     } rows[] = {
-        {"only sub-folders", {".", "..", "a", "b"}, {2, 3, 0}},
-        {"missing folder", {}, {}},
-        {"unlucky dots", {".", "..", "x.mp3", "y.wav"}, {0, 1, 4}},
+        {"only sub-folders", {".", "..", "a", "b"}, {"a", "b"}, false, 0},
+        {"empty folder", {".", ".."}, {}, false, 0},
+        {"missing folder", {}, {}, false, 0},
+        {"its one file cannot be opened", {".", "..", "locked.wav"}, {}, false, 1},
+        {"no memory for the list", {".", "..", "a.wav"}, {}, true, 0},
     };
     for (const auto& row : rows) {
         fake::reset();
         if (!row.names.empty()) fake::folders["C:\\snd/*.*"] = row.names;
-        fake::openable = {"C:\\snd\\x.mp3", "C:\\snd\\y.wav"};
-        fake::cryptBytes.assign(row.bytes.begin(), row.bytes.end());
-        char folder[sound::kPathBytes] = "C:\\snd";
-        EXPECT_EQ(0u, sound::pickRandomFile(folder, sound::kFolderPattern)) << row.name;
-        EXPECT_STREQ("C:\\snd", folder) << row.name;
-        EXPECT_EQ(3, fake::listings) << row.name;
-        EXPECT_EQ(row.names.empty() ? 0u : 3u, fake::openTries.size()) << row.name;
-        EXPECT_EQ(1, fake::listsAllocated) << row.name;
-        EXPECT_EQ(1, fake::listsFreed) << row.name;
+        fake::subfolders.insert(row.folders.begin(), row.folders.end());
+        fake::openable = {"C:\\snd\\a.wav"};
+        fake::listAllocFails = row.listFails;
+        record.soundType[1] = sound::kTypeFolder;
+        std::strcpy(record.soundPath[1], "C:\\snd");
+        sound::prepareSound(1);
+        sound::playSound();
+        sound::playSound();   // a repeat
+        EXPECT_EQ((std::vector<std::string>{"beep", "beep"}), fake::calls) << row.name << ": " << lastCall();
+        EXPECT_STREQ("C:\\snd", sound::currentSoundPath) << row.name;
+        EXPECT_EQ(row.listFails ? 0 : 1, fake::listings) << row.name;
+        EXPECT_EQ(static_cast<size_t>(row.opens), fake::openTries.size()) << row.name;
+        EXPECT_EQ(fake::listsAllocated, fake::listsFreed) << row.name;
+        EXPECT_EQ(0u, sound::mediaLoaded.load()) << row.name;
     }
-}
-
-TEST_F(Sound, FolderPickSkipsDotsUntilAFileOpens) {
-    fake::folders["C:\\snd/*.*"] = {".", "..", "a.wav", "b.mp3"};
-    fake::openable = {"C:\\snd\\a.wav", "C:\\snd\\b.mp3"};
-    fake::cryptBytes = {0, 5, 3};   // ".", "..", then entry 3
-    char folder[sound::kPathBytes] = "C:\\snd";
-    EXPECT_EQ(4u, sound::pickRandomFile(folder, sound::kFolderPattern));
-    EXPECT_STREQ("C:\\snd\\b.mp3", folder);
-    std::vector<std::string> tries = {"C:\\snd\\.", "C:\\snd\\..", "C:\\snd\\b.mp3"};
-    EXPECT_EQ(tries, fake::openTries);
-    EXPECT_EQ(3, fake::listings);
-    EXPECT_EQ(fake::listsAllocated, fake::listsFreed);
 }
 
 TEST_F(Sound, FolderPickWithoutItsListChoosesNothing) {

@@ -131,8 +131,6 @@ TEST_F(AlarmSound, Mp3FileGoesToTheMediaWindow) {
 }
 
 TEST_F(AlarmSound, FolderPlaysOneOfItsFiles) {
-    // Each try may land on "." or ".."; with 100 files three misses in a row
-    // are too rare to matter.
     main = alarms::openWithCount(1000);
     ASSERT_NE(main, nullptr);
     subfolder = inproc::dataFolder() + "sounds";
@@ -154,6 +152,81 @@ TEST_F(AlarmSound, FolderPlaysOneOfItsFiles) {
     EXPECT_EQ(calls.wavePath.size(), prefix.size() + 6) << calls.wavePath;
     EXPECT_NE(GetFileAttributesA(calls.wavePath.c_str()), INVALID_FILE_ATTRIBUTES) << calls.wavePath;
     EXPECT_STREQ(sound::currentSoundPath, calls.wavePath.c_str());
+}
+
+// A folder of one file among sub-folders (one of them named like a sound):
+// every pick is that file, never a folder, "." or "..".
+TEST_F(AlarmSound, FolderPicksOnlyItsFiles) {
+    main = alarms::openWithCount(1000);
+    ASSERT_NE(main, nullptr);
+    std::string folder = inproc::dataFolder() + "one";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    struct Cleanup {
+        std::string folder;
+        ~Cleanup() { alarms::removeTree(folder); }
+    } cleanup{folder};
+    for (const char* sub : {"\\sub", "\\b.wav", "\\sub\\deeper"})
+        ASSERT_TRUE(CreateDirectoryA((folder + sub).c_str(), nullptr)) << sub;
+    std::string only = folder + "\\only.wav";
+    alarms::writeWave(only, 80);
+    alarms::writeWave(folder + "\\sub\\inner.wav", 80);
+
+    settings::Record& r = settings::record;
+    r.soundType[0] = sound::kTypeFolder;
+    settings::copyField(r.soundPath[0], folder.c_str());
+    int misses = 0;
+    std::string firstMiss;
+    for (int pick = 0; pick < 200; ++pick) {
+        sound::prepareSound(0);
+        if (only != sound::currentSoundPath || r.currentSoundType != sound::kTypeFolder) {
+            if (misses++ == 0) firstMiss = std::string(sound::currentSoundPath) + ", type " + std::to_string(r.currentSoundType);
+        }
+    }
+    EXPECT_EQ(misses, 0) << "picks that were not " << only << "; the first: " << firstMiss;
+}
+
+// A folder with no file to play, or none at all, sounds the system's default
+// sound at the alarm and at every repeat, as a missing WAV file does.
+TEST_F(AlarmSound, FolderWithoutAFileBeeps) {
+    struct Case {
+        const char* name;
+        bool make;
+        const char* subfolder;   // inside it, or null
+    } cases[] = {
+        {"empty folder", true, nullptr},
+        {"only a sub-folder", true, "\\inner"},
+        {"missing folder", false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        main = alarms::openWithCount(1000);
+        ASSERT_NE(main, nullptr);
+        std::string folder = inproc::dataFolder() + "quiet";
+        struct Cleanup {
+            std::string folder;
+            ~Cleanup() { alarms::removeTree(folder); }
+        } cleanup{folder};
+        if (c.make) {
+            ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        }
+        if (c.subfolder) {
+            ASSERT_TRUE(CreateDirectoryA((folder + c.subfolder).c_str(), nullptr));
+        }
+        chooseSound(sound::kTypeFolder, folder, 1);
+        settings::record.repeatIntervalMs[0] = 300;
+        HWND box = alarmNow();
+        ASSERT_NE(box, nullptr) << "no finish window";
+        alarms::SoundCalls calls = alarms::soundCalls();
+        EXPECT_EQ(calls.beeps, 1) << "the first sound";
+        EXPECT_EQ(calls.waves, 0);
+        EXPECT_EQ(sound::mediaWindow, nullptr) << "the folder went to the media window";
+        EXPECT_TRUE(inproc::pumpUntil([] { return alarms::soundCalls().beeps >= 3; }, 2500))
+            << "the repeats do not beep: " << alarms::soundCalls().beeps;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        alarms::endAlarms(main);
+        inproc::close();
+        main = nullptr;
+    }
 }
 
 namespace {
@@ -191,13 +264,14 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
         const char* file;   // in the data folder; a folder type's one file
         Writer write;
         int waves;          // PlaySoundA calls at the first sound
+        int beeps;          // MessageBeep calls at the first sound
     } cases[] = {
         // PlaySoundA without SND_NODEFAULT: the platform plays its default sound instead.
-        {"wave file", sound::kTypeFile, "gone.wav", writeWave, 1},
+        {"wave file", sound::kTypeFile, "gone.wav", writeWave, 1, 0},
         // The media window loads nothing and, without its error box, plays nothing.
-        {"midi file", sound::kTypeFile, "gone.mid", alarms::writeMidi, 0},
-        // No file can be picked: the folder itself goes to the media window.
-        {"folder's only file", sound::kTypeFolder, "gone\\only.wav", writeWave, 0},
+        {"midi file", sound::kTypeFile, "gone.mid", alarms::writeMidi, 0, 0},
+        // No file can be picked: the system's default sound.
+        {"folder's only file", sound::kTypeFolder, "gone\\only.wav", writeWave, 0, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -223,7 +297,7 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
         alarms::SoundCalls calls = alarms::soundCalls();
         EXPECT_EQ(calls.waves, c.waves);
         EXPECT_EQ(calls.wavePath, c.waves ? path : std::string());
-        EXPECT_EQ(calls.beeps, 0);
+        EXPECT_EQ(calls.beeps, c.beeps);
         EXPECT_EQ(sound::mediaLoaded, 0u) << "a media sound was loaded from nothing";
         EXPECT_EQ(std::string(sound::currentSoundPath), inSubfolder ? folder : path);
 
@@ -235,6 +309,9 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
             EXPECT_GE(alarms::soundCalls().waves, 3) << "the sound was not repeated";
         } else {
             EXPECT_EQ(alarms::soundCalls().waves, 0);
+        }
+        if (c.beeps) {
+            EXPECT_GE(alarms::soundCalls().beeps, 3) << "the system sound was not repeated";
         }
         EXPECT_EQ(windowsBesides(main, box), std::vector<std::string>{});
 
@@ -255,7 +332,7 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
 }
 
 // A random pick in a folder of 20000 files: the list holds the first 10000
-// names and the pick lists at most three times (about 0.2 s here).
+// names and the pick lists the folder once (about 0.2 s here).
 TEST_F(AlarmSound, FolderOfTwentyThousandFilesPicksOneInBoundedTime) {
     main = alarms::openWithCount(1000);
     ASSERT_NE(main, nullptr);

@@ -78,14 +78,23 @@ Tiv::~Tiv() {
 }
 
 bool start(Tiv& tiv, const std::string& folder, const std::string& arguments) {
+    return start(tiv, folder, arguments, Launch{});
+}
+
+bool start(Tiv& tiv, const std::string& folder, const std::string& arguments, const Launch& launch) {
     tiv.folder = folder;
-    std::string line = "\"" + folder + "Tiv.exe\"";
+    std::string line = "\"" + folder + launch.program + "\"";
     if (!arguments.empty()) line += " " + arguments;
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(),
+    if (launch.show >= 0) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(launch.show);
+    }
+    const std::string& current = launch.currentFolder.empty() ? folder : launch.currentFolder;
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, current.c_str(),
                         &startup, &tiv.process))
         return false;
     // A test killed by its timeout must not leave its Tiv running.

@@ -27,6 +27,13 @@ struct Tiv {
 
 // Starts folder\Tiv.exe with the given arguments (after the program path).
 bool start(Tiv& tiv, const std::string& folder, const std::string& arguments = "");
+// How else a start may differ, as a shortcut or another program starts it.
+struct Launch {
+    std::string program = "Tiv.exe";   // the file's name in the folder
+    std::string currentFolder;         // empty: the program's folder
+    int show = -1;                     // STARTUPINFO wShowWindow, -1 for none
+};
+bool start(Tiv& tiv, const std::string& folder, const std::string& arguments, const Launch& launch);
 // Waits for a visible top-level window of the process with this class (and
 // title, when given). Null after the timeout.
 HWND waitWindow(const Tiv& tiv, const char* className, const char* title, DWORD timeoutMs = 15000);

@@ -12,12 +12,14 @@
 
 #include "app/layout.h"
 #include "app/state.h"
+#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
 #include "display/paint_win.h"
 #include "driver.h"
 #include "inproc.h"
 #include "platform/platform.h"
+#include "resources/resource.h"
 #include "settings/record.h"
 
 namespace {
@@ -106,6 +108,34 @@ TEST_F(MainWindow, OpensAtDefaultSizeWithTheDaysPairHidden) {
     EXPECT_EQ(display::displayTop, 60);
     EXPECT_EQ(display::displayWidth, driver::clientSize(main).cx);
     EXPECT_EQ(display::displayHeight, driver::clientSize(main).cy - 60);
+}
+
+// Whatever state the window is in when the message loop starts (on Windows
+// the first ShowWindow takes the starter's STARTUPINFO show command), the
+// loop shows it normally before its first message.
+TEST_F(MainWindow, MessageLoopFirstShowsTheWindowNormally) {
+    struct Case {
+        const char* name;
+        int show;
+    } cases[] = {
+        {"minimised without activation", SW_SHOWMINNOACTIVE},
+        {"maximised", SW_SHOWMAXIMIZED},
+        {"hidden", SW_HIDE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        main = inproc::open();
+        ASSERT_NE(main, nullptr);
+        ShowWindow(main, c.show);
+        inproc::pump(50);
+        PostQuitMessage(0);
+        EXPECT_EQ(app::runMessageLoop(), 0);
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+        EXPECT_FALSE(IsZoomed(main));
+        EXPECT_EQ(platform::windowState.load(), platform::kWindowNormal);
+        inproc::close();
+    }
 }
 
 TEST_F(MainWindow, DaysPairShowsFromAClientWidthOf211) {
@@ -505,4 +535,53 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         before = fresh;
     }
     countdown::runState[3] = 0;
+}
+
+// A change of the timer count moves every slot's area: what the back buffer
+// held for the old areas must not be taken for the new ones. After each of
+// these sequences, every step painted, the display equals a paint from scratch.
+TEST_F(MainWindow, TimerCountChangesRepaintAsAFreshPaintDoes) {
+    main = inproc::open();
+    ASSERT_NE(main, nullptr);
+    inproc::putOnTop(main, 100, 80, 420, 380);
+    auto timers = [](int n) {
+        return std::function<void()>([n] { sendCommand(app::mainWindow, CMD_TIMERS_1 + n - 1); });
+    };
+    auto reset = [] {   // the Options page's 重置
+        settings::fullDefaults();
+        app::writeTimeFields();
+        platform::invalidate(false);
+    };
+    struct Sequence {
+        const char* name;
+        std::vector<std::function<void()>> steps;
+    } sequences[] = {
+        {"2, 1, 2", {timers(2), timers(1), timers(2)}},
+        {"3, 2, 3", {timers(3), timers(2), timers(3)}},
+        {"4, 1, 4", {timers(4), timers(1), timers(4)}},
+        {"2, the Options page's reset, 2", {timers(2), reset, timers(2)}},
+        {"3, simple-mode reset, 3", {timers(3), [] { app::simpleModeReset(); }, timers(3)}},
+    };
+    auto repaint = [&] {
+        platform::invalidate(false);
+        inproc::pump(100);
+        return inproc::shoot(main, displayArea()).pixels;
+    };
+    for (const Sequence& q : sequences) {
+        SCOPED_TRACE(q.name);
+        settings::record.timerCountIndex = 0;
+        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        repaint();
+        std::vector<COLORREF> shown;
+        for (const auto& apply : q.steps) {
+            apply();
+            shown = repaint();
+        }
+        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        std::vector<COLORREF> fresh = repaint();
+        ASSERT_EQ(shown.size(), fresh.size());
+        size_t differ = 0;
+        for (size_t i = 0; i < shown.size(); ++i) differ += shown[i] != fresh[i];
+        EXPECT_EQ(differ, 0u) << "pixels that differ from a paint from scratch, of " << shown.size();
+    }
 }

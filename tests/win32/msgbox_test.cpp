@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "driver.h"
 #include "inproc.h"
@@ -206,4 +207,48 @@ TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     CloseHandle(closerThread);
     WaitForSingleObject(thread, 5000);
     CloseHandle(thread);
+}
+
+// A box the system cannot open answers 0, whatever the box before it was
+// answered: a question that was never shown must not count as "确定".
+TEST_F(Prompt, BoxThatCannotOpenAnswersNo) {
+    HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(gone, nullptr);
+    DestroyWindow(gone);
+    struct Case {
+        const char* name;
+        HINSTANCE instance;   // where the template is looked for
+        HWND owner;           // the main window as the box sees it
+    } cases[] = {
+        {"template not found", GetModuleHandleA("ntdll.dll"), main},
+        {"owner window gone", app::instance, gone},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoxRun answered;
+        answered.style = 1;
+        HANDLE thread = startBox(answered);
+        HWND box = waitBox();
+        ASSERT_NE(box, nullptr);
+        inproc::pump(200);
+        pressKey(box, VK_RETURN);
+        finish(answered, thread);
+        ASSERT_EQ(answered.result, 1);
+
+        HINSTANCE instance = app::instance;
+        app::instance = c.instance;
+        app::mainWindow = c.owner;
+        BoxRun unopened;
+        unopened.style = 1;
+        thread = startBox(unopened);
+        bool ended = inproc::pumpUntil([&] { return unopened.done == 1; }, 3000);
+        app::instance = instance;
+        app::mainWindow = main;
+        for (HWND shown : openBoxes()) PostMessageA(shown, WM_COMMAND, IDCANCEL, 0);
+        finish(unopened, thread);
+        EXPECT_TRUE(ended) << "the box opened after all";
+        EXPECT_EQ(unopened.result, 0);
+        EXPECT_EQ(platform::messageResult.load(), 0u);
+        EXPECT_TRUE(requestIsAtDefaults());
+    }
 }

@@ -23,6 +23,24 @@ void closeAndWait(Tiv& tiv, HWND main) {
     ASSERT_TRUE(waitExit(tiv)) << "Tiv did not end after WM_CLOSE";
 }
 
+// The main window, once it shows; a first-run question that shows instead
+// fails the test, is answered and the main window then waited for.
+HWND mainWithoutQuestions(Tiv& tiv) {
+    HWND main = nullptr, box = nullptr;
+    waitFor([&] {
+        auto boxes = windowsOf(tiv, "#32770", "Tiv 1.4");
+        auto mains = windowsOf(tiv, "DovOdiz", nullptr);
+        box = boxes.empty() ? nullptr : boxes[0];
+        main = mains.empty() ? nullptr : mains[0];
+        return box || main;
+    }, 15000);
+    if (!box) return main;
+    ADD_FAILURE() << "the first run's question \"" << itemText(box, 850) << "\" showed";
+    answerBox(box, 2);
+    if (HWND hint = waitBox(tiv, 5000)) answerBox(hint, 1);
+    return waitMain(tiv);
+}
+
 }  // namespace
 
 TEST(FirstRun, CancelShowsTheHintAndSavesDefaults) {
@@ -112,6 +130,42 @@ TEST(DataFolder, DefSetSendsTheSettingsToApplicationData) {
     removeFolder(folder);
 }
 
+// A renamed copy ("Tiv (1).exe", as a browser names a second download) keeps
+// its settings beside itself, whatever the current folder holds.
+TEST(DataFolder, RenamedProgramKeepsItsSettingsBesideItself) {
+    struct Case {
+        const char* name;
+        bool tivInCurrentFolder;
+    } cases[] = {
+        {"another Tiv.exe in the current folder", true},
+        {"no Tiv.exe to be found", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 636, 7); });
+        ASSERT_TRUE(MoveFileA((folder + "Tiv.exe").c_str(), (folder + "Tiv (1).exe").c_str()));
+        std::string elsewhere = newTempFolder("tivcwd");
+        if (c.tivInCurrentFolder) {
+            ASSERT_TRUE(CopyFileA((folder + "Tiv (1).exe").c_str(), (elsewhere + "Tiv.exe").c_str(), FALSE));
+        }
+        Launch launch;
+        launch.program = "Tiv (1).exe";
+        launch.currentFolder = elsewhere;
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder, "", launch));
+        HWND main = mainWithoutQuestions(tiv);
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(itemNumber(main, 1002), 7u) << "the minutes of the settings beside the program";
+        closeAndWait(tiv, main);
+        auto file = readFile(folder + "dTiv.dat");
+        ASSERT_EQ(file.size(), 10008u);
+        EXPECT_EQ(dwordAt(file, 8 + 636), 7u);
+        EXPECT_TRUE(readFile(elsewhere + "dTiv.dat").empty()) << "settings were written in the current folder";
+        removeFolder(elsewhere);
+        removeFolder(folder);
+    }
+}
+
 TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     std::string folder = preparedFolder([](std::vector<unsigned char>& f) { f[4] = '2'; });
     Tiv tiv;
@@ -123,6 +177,58 @@ TEST(SettingsFile, BadMagicStartsWithoutQuestions) {
     auto file = readFile(folder + "dTiv.dat");
     EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "TIVY1400");
     removeFolder(folder);
+}
+
+// Another program holds the settings file open without sharing as Tiv
+// starts. Held for a moment, it is read once let go; held longer than Tiv
+// waits, Tiv starts on defaults without the first run's questions and leaves
+// the file as it was, even when it is let go while Tiv runs.
+TEST(SettingsFile, HeldAtStartIsWaitedForOrLeftAlone) {
+    struct Case {
+        const char* name;
+        DWORD holdMs;         // after the start; INFINITE: until Tiv has ended
+        bool loads;
+    } cases[] = {
+        {"held 300 ms, for the load", 300, true},
+        {"held for good", INFINITE, false},
+        {"held 3 s, let go while Tiv runs", 3000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 636, 7); });
+        std::string path = folder + "dTiv.dat";
+        const std::vector<unsigned char> before = readFile(path);
+        ASSERT_EQ(dwordAt(before, 8 + 1272), 0u);   // mute
+        HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        auto letGo = [&] {
+            if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+            held = INVALID_HANDLE_VALUE;
+        };
+        {
+            Tiv tiv;
+            ASSERT_TRUE(start(tiv, folder));
+            if (c.holdMs != INFINITE) {
+                Sleep(c.holdMs);
+                letGo();
+            }
+            HWND main = mainWithoutQuestions(tiv);
+            ASSERT_NE(main, nullptr);
+            EXPECT_EQ(itemNumber(main, 1002), c.loads ? 7u : 5u) << "the minutes field";
+            command(main, 2009);   // 无声: what a save would write
+            closeAndWait(tiv, main);
+        }
+        letGo();
+        std::vector<unsigned char> after = readFile(path);
+        if (c.loads) {
+            ASSERT_EQ(after.size(), 10008u);
+            EXPECT_EQ(dwordAt(after, 8 + 1272), 1u) << "the save did not write";
+            EXPECT_EQ(dwordAt(after, 8 + 636), 7u);
+        } else {
+            EXPECT_EQ(after, before) << "the held file was replaced";
+        }
+        removeFolder(folder);
+    }
 }
 
 // The file is the record's bytes whichever build wrote it: what one run
@@ -249,6 +355,45 @@ TEST(Placement, RestoredAndKeptOnScreen) {
         EXPECT_LT(r.left, GetSystemMetrics(SM_CXSCREEN));
         EXPECT_LT(r.top, GetSystemMetrics(SM_CYSCREEN));
         EXPECT_EQ(r.right - r.left, 135);
+        closeAndWait(tiv, main);
+    }
+    removeFolder(folder);
+}
+
+// A shortcut set to "minimised" (or start /min) does not decide the first
+// state: the window opens shown normally.
+TEST(Placement, OpensNormalWhateverTheStarterAsks) {
+    struct Case {
+        const char* name;
+        int show;
+    } cases[] = {
+        {"SW_SHOWMINNOACTIVE", SW_SHOWMINNOACTIVE},
+        {"SW_SHOWMINIMIZED", SW_SHOWMINIMIZED},
+        {"SW_SHOWMAXIMIZED", SW_SHOWMAXIMIZED},
+        {"SW_HIDE", SW_HIDE},
+    };
+    std::string folder = preparedFolder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Launch launch;
+        launch.show = c.show;
+        Tiv tiv;
+        ASSERT_TRUE(start(tiv, folder, "", launch));
+        HWND main = nullptr;
+        ASSERT_TRUE(waitFor([&] {
+            auto found = windowsOf(tiv, "DovOdiz", nullptr, true);
+            main = found.empty() ? nullptr : found[0];
+            return main != nullptr;
+        }, 15000)) << "no main window";
+        auto normal = [&] { return IsWindowVisible(main) && !IsIconic(main) && !IsZoomed(main); };
+        waitFor(normal, 3000);
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        GetWindowPlacement(main, &placement);
+        EXPECT_TRUE(IsWindowVisible(main));
+        EXPECT_FALSE(IsIconic(main));
+        EXPECT_FALSE(IsZoomed(main));
+        EXPECT_EQ(placement.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
         closeAndWait(tiv, main);
     }
     removeFolder(folder);

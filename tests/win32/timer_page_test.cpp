@@ -554,7 +554,6 @@ TEST_F(TimerPage, ImmediateStoresOutliveCancel) {
 // "测试" plays the path edit's text with the slot's type, a folder giving one
 // of its files.
 TEST_F(TimerPage, TestButtonPlaysThePathEdit) {
-    // Many files, so that the three tries of a pick cannot all land on "." or "..".
     std::string folder = driver::newTempFolder("tiptest");
     std::vector<std::string> files;
     for (int i = 0; i < 30; ++i) {
