@@ -9,7 +9,15 @@
 
 namespace app {
 
-static const char kProtectedSpace = static_cast<char>(254);
+// Bytes of the character at p in code page 936: a lead byte and a trail byte
+// are one character. Spaces, tabs and quotes are never trail bytes, so they
+// always stand for themselves.
+static uint32_t charBytes(const char* p) {
+    unsigned char lead = static_cast<unsigned char>(p[0]);
+    unsigned char trail = static_cast<unsigned char>(p[1]);
+    bool pair = lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
+    return pair ? 2 : 1;
+}
 
 TokenStatus commandToken(const char* commandLine, uint32_t n, char* token) {
     token[0] = '\0';
@@ -23,25 +31,32 @@ TokenStatus commandToken(const char* commandLine, uint32_t n, char* token) {
         if (*p == '"') ++quotes;
     if (quotes % 2 != 0) return TokenStatus::Unbalanced;
 
-    bool quoted = false;
-    for (char* p = work; *p; ++p) {
+    for (char* p = work; *p; ++p)
         if (*p == '\t') *p = ' ';
-        if (*p == '"') quoted = !quoted;
-        else if (quoted && *p == ' ') *p = kProtectedSpace;
-    }
 
+    // A space inside quotes belongs to its token. The quoting is followed
+    // from the start of the line, not marked in the text: any byte a marker
+    // could use is also the second byte of some character.
+    bool quoted = false;
+    auto separates = [&quoted](const char* p) { return *p == ' ' && !quoted; };
     const char* p = work;
     for (uint32_t skipped = 0; skipped < n; ++skipped) {
         while (*p == ' ') ++p;
-        while (*p && *p != ' ') ++p;
+        for (; *p && !separates(p); p += charBytes(p))
+            if (*p == '"') quoted = !quoted;
     }
     if (*p == '\0' && n != 0) return TokenStatus::NotFound;
     while (*p == ' ') ++p;
 
     uint32_t length = 0;
-    for (; *p && *p != ' ' && length < kTokenChars; ++p) {
-        if (*p == '"') continue;
-        token[length++] = (*p == kProtectedSpace) ? ' ' : *p;
+    for (uint32_t bytes; *p && !separates(p); p += bytes) {
+        bytes = charBytes(p);
+        if (*p == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (length + bytes > kTokenChars) break;   // never half a character
+        for (uint32_t i = 0; i < bytes; ++i) token[length++] = p[i];
     }
     token[length] = '\0';
     return length != 0 ? TokenStatus::Found : TokenStatus::Empty;
@@ -52,9 +67,11 @@ uint32_t optionValue(const char* token) {
     return text::parseDecimal(token + 3);
 }
 
+// The last character, not the last byte: 間 (E9 67) does not end in g.
 static bool endsWithG(const char* token) {
-    uint32_t n = text::length(token);
-    return n > 0 && (token[n - 1] == 'g' || token[n - 1] == 'G');
+    const char* last = nullptr;
+    for (const char* p = token; *p; p += charBytes(p)) last = p;
+    return last && charBytes(last) == 1 && (*last == 'g' || *last == 'G');
 }
 
 void readOptions(const char* commandLine) {

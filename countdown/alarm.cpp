@@ -34,12 +34,25 @@ static char finishLine[settings::kTextSize];
 
 static settings::Record& rec() { return settings::record; }
 
-void startAlarmSequence(uint32_t slot) {
-    // A sequence already waiting will play this completion's alarm; another
-    // would only wait behind it.
-    if (sequenceState[slot] != kSequenceNone) return;
+static void startThreadFor(uint32_t slot) {
     sequenceState[slot] = kSequenceWaiting;
     if (!platform::startThread(alarmSequence, slot)) sequenceState[slot] = kSequenceNone;
+}
+
+void startAlarmSequence(uint32_t slot) {
+    // Only the main thread changes the state, so no two completions race.
+    // A sequence already waiting will play this completion's alarm; a second
+    // one would only wait behind it, and threads must stay bounded.
+    switch (sequenceState[slot]) {
+    case kSequenceNone:
+        startThreadFor(slot);
+        break;
+    case kSequenceRunning:
+        sequenceState[slot] = kSequenceRunningOneKept;
+        break;
+    default:
+        break;
+    }
 }
 
 // Alarm thread: one step on the main thread, and its answer.
@@ -122,7 +135,8 @@ static void endSequence(uint32_t slot) {
         break;
     }
     alarmBusy = 0;
-    sequenceState[slot] = kSequenceNone;
+    if (sequenceState[slot] == kSequenceRunningOneKept) startThreadFor(slot);
+    else sequenceState[slot] = kSequenceNone;
 }
 
 void alarmStep(uint32_t step, uint32_t slot) {

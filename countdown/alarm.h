@@ -14,10 +14,14 @@ extern std::atomic<uint32_t> repeatSlot;
 // An alarm sequence is between its sound and its end.
 extern std::atomic<uint32_t> alarmBusy;
 
-// Each slot has at most one sequence, waiting for its turn or running.
+// A slot's sequence waits for its turn or runs. A completion while it runs is
+// kept, and its sequence started when the running one ends, so each slot has
+// one alarm thread at most; further completions merge into the one kept or
+// waiting.
 constexpr uint32_t kSequenceNone = 0;
 constexpr uint32_t kSequenceWaiting = 1;
 constexpr uint32_t kSequenceRunning = 2;
+constexpr uint32_t kSequenceRunningOneKept = 3;
 extern std::atomic<uint32_t> sequenceState[4];
 
 // The steps the alarm thread asks of the main thread.
@@ -30,7 +34,7 @@ constexpr uint32_t kNotYet = 0;
 constexpr uint32_t kBegunWithWindow = 1;
 constexpr uint32_t kBegunQuietly = 2;
 
-void startAlarmSequence(uint32_t slot);   // on completion; none while one exists
+void startAlarmSequence(uint32_t slot);   // on completion, main thread
 void alarmSequence(uint32_t slot);        // the alarm thread's body
 // Main thread: carries out a step the slot's alarm thread has asked for.
 // Anything else (a message another program posted) does nothing.

@@ -163,11 +163,15 @@ uint32_t normaliseTime(Record& r) {
         r.days += r.hours / 24;
         r.hours %= 24;
     }
-    if (r.days > 49) r.days = 49;
+    if (r.days > kMaxDays) r.days = kMaxDays;
     uint64_t total = ((((uint64_t)r.days * 24 + r.hours) * 60 + r.minutes) * 60 + r.seconds) * 1000;
     if (total <= kMaxTotalMs) return static_cast<uint32_t>(total);
     // The fields show the length that will be counted.
-    r.hours = r.minutes = r.seconds = 0;
+    uint32_t s = kMaxTotalMs / 1000;
+    r.seconds = s % 60;
+    r.minutes = s / 60 % 60;
+    r.hours = s / 3600 % 24;
+    r.days = s / 86400;
     return kMaxTotalMs;
 }
 

@@ -10,9 +10,11 @@ namespace settings {
 constexpr uint32_t kRecordSize = 10000;
 constexpr uint32_t kTextSize = 600;  // every text field; 599 bytes + NUL
 constexpr uint32_t kSlots = 4;
-// The longest count, 49 days. The tick measures elapsed time modulo 2^32, so a
-// length within a tick of 2^32 ms could be passed without being seen.
-constexpr uint32_t kMaxTotalMs = 49u * 86400000u;
+constexpr uint32_t kMaxDays = 49;
+// The longest count, in whole seconds: 49 d 17:02:46. The tick measures
+// elapsed time modulo 2^32, so a length within a tick of 2^32 ms could be
+// passed without being seen; two ticks of 500 ms are kept clear.
+constexpr uint32_t kMaxTotalMs = static_cast<uint32_t>((0x100000000ull - 2 * 500) / 1000 * 1000);
 
 struct Record {
     uint32_t rememberTime;
@@ -201,7 +203,8 @@ inline uint32_t slotIndex(uint32_t v) { return v < 4 ? v : 3; }
 inline uint32_t timerCount() { return record.timerCountIndex < 4 ? record.timerCountIndex : 3; }
 
 // Carries seconds into minutes, minutes into hours and hours into days in
-// the record's time fields, limits days to 49 and returns the total in ms.
+// the record's time fields, limits days to 49 and the total to kMaxTotalMs,
+// and returns the total in ms.
 uint32_t normaliseTime(Record& r);
 
 }  // namespace settings

@@ -560,6 +560,40 @@ TEST_F(Alarm, MainThreadWorkBetweenStepsLosesNothing) {
     }
 }
 
+// A 3-second count that restarts at completion, without flashing: each
+// completion that lands while the slot's own window is open is kept and gets
+// its sound and window after it; more merge into that one, so at most one
+// waits and threads stay bounded.
+TEST_F(Alarm, CompletionsWhileItsWindowIsOpenPlayAfterIt) {
+    struct Row {
+        int completionsWhileOpen;
+        size_t boxes;
+    } rows[] = {{0, 1}, {1, 2}, {3, 2}};
+    for (const auto& row : rows) {
+        fake::reset();
+        record.autoRestart[0] = 1;
+        record.flashOnFinish[0] = 0;
+        size_t mostWaiting = 0;
+        fake::answerBox = [&](const fake::Box&) {
+            if (fake::boxes.size() > 1) return 1u;
+            for (int i = 0; i < row.completionsWhileOpen; ++i) {
+                fake::advance(3000 + countdown::kTickMs);
+                mostWaiting = std::max(mostWaiting, fake::threads.size());
+            }
+            return 1u;
+        };
+        runToZero(0, 3);
+        runAlarms();
+        std::string where = std::to_string(row.completionsWhileOpen) + " completions while open";
+        EXPECT_EQ(row.boxes, fake::boxes.size()) << where;
+        EXPECT_EQ(static_cast<int>(row.boxes), fake::count("beep")) << where << ": one sound per window";
+        EXPECT_LE(mostWaiting, 1u) << where;
+        EXPECT_EQ(countdown::kSequenceNone, countdown::sequenceState[0].load()) << where;
+        EXPECT_EQ(0u, countdown::alarmBusy.load()) << where;
+        EXPECT_EQ(countdown::kCounting, runState[0].load()) << where;
+    }
+}
+
 // A 3-second count that restarts at completion and flashes: each completion
 // starts the flash phase again before it ends, so the repeat timer never
 // stops and a new sequence could never have its turn. One waits; no more.

@@ -28,13 +28,35 @@ TEST(CommandLine, Tokens) {
         {"Tiv.exe\t/s=9", 1, TokenStatus::Found, "/s=9"},
         {"Tiv.exe \"\" /m=5", 1, TokenStatus::Empty, ""},
         {"Tiv.exe \"/a=odd", 1, TokenStatus::Unbalanced, ""},
-        {"Tiv.exe a\xFE" "b", 1, TokenStatus::Found, "a b"},  // a stray 254 becomes a space too
+        {"Tiv.exe a\xFE" "b", 1, TokenStatus::Found, "a\xFE" "b"},
         {"", 0, TokenStatus::Empty, ""},
     };
     for (const auto& c : cases) {
         TokenStatus status;
         EXPECT_EQ(token(c.line, c.n, &status), c.want) << c.line << " #" << c.n;
         EXPECT_EQ(status, c.status) << c.line << " #" << c.n;
+    }
+}
+
+// Double-byte characters whose second byte is 254: a space stands for none
+// of them, in quotes or not.
+TEST(CommandLine, TrailByte254IsKept) {
+    for (const char* c : {"件", "二", "服", "政", "湖", "宁"}) {
+        ASSERT_EQ(std::string(c).size(), 2u);
+        ASSERT_EQ(c[1], '\xFE') << "the sources are not compiled to code page 936";
+        std::string s = c;
+        struct { std::string line; uint32_t n; std::string want; } cases[] = {
+            {"Tiv.exe /a=" + s + "x " + s, 1, "/a=" + s + "x"},
+            {"Tiv.exe /a=" + s + "x " + s, 2, s},
+            {"Tiv.exe \"/a=" + s + " " + s + "\" g", 1, "/a=" + s + " " + s},
+            {"Tiv.exe /a=\"" + s + s + " x" + s + "\"", 1, "/a=" + s + s + " x" + s},
+            {"\"C:\\" + s + " " + s + "\\Tiv.exe\" /m=5", 0, "C:\\" + s + " " + s + "\\Tiv.exe"},
+        };
+        for (const auto& k : cases) {
+            TokenStatus status;
+            EXPECT_EQ(token(k.line.c_str(), k.n, &status), k.want) << c << ": " << k.line << " #" << k.n;
+            EXPECT_EQ(status, TokenStatus::Found) << c << ": " << k.line << " #" << k.n;
+        }
     }
 }
 
@@ -99,6 +121,33 @@ TEST_F(Options, QuotedTextCrossingTheCut) {
     EXPECT_EQ(settings::record.minutes, 2u);
     EXPECT_TRUE(settings::finishTextOverridden);
     EXPECT_EQ(std::string(settings::record.finishText[0]).substr(0, 12), "xxxxxxxxxx x");
+}
+
+// A text that ends in a double-byte character whose second byte reads g or G
+// is a finish text, not the start flag; a real g after it still is.
+TEST_F(Options, StartFlagLooksAtWholeCharacters) {
+    struct { const char* line; const char* text; bool starts; } rows[] = {
+        {"Tiv.exe /a=时間", "时間", false},            // 間 is E9 67
+        {"Tiv.exe /a=丟", "丟", false},                // 丟 is 81 47
+        {"Tiv.exe \"/a=会议 時間\"", "会议 時間", false},
+        {"Tiv.exe /a=\"会议 時間\"", "会议 時間", false},
+        {"Tiv.exe /a=会议文件", "会议文件", false},
+        {"Tiv.exe \"/a=二 服 政 湖 宁\"", "二 服 政 湖 宁", false},
+        {"Tiv.exe /a=間g", nullptr, true},
+        {"Tiv.exe /a=間G", nullptr, true},
+        {"Tiv.exe 丟", nullptr, false},
+        {"Tiv.exe 丟 g", nullptr, true},
+    };
+    ASSERT_EQ(std::string("間"), "\xE9\x67");
+    ASSERT_EQ(std::string("丟"), "\x81\x47");
+    for (const auto& row : rows) {
+        fake::reset();
+        std::string before = settings::record.finishText[0];
+        app::readOptions(row.line);
+        EXPECT_EQ(countdown::runState[0].load() == countdown::kCounting, row.starts) << row.line;
+        EXPECT_EQ(settings::finishTextOverridden, row.text != nullptr) << row.line;
+        EXPECT_EQ(std::string(settings::record.finishText[0]), row.text ? row.text : before) << row.line;
+    }
 }
 
 TEST_F(Options, FinishTextKeepsTheFirstSavedText) {

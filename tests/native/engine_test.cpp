@@ -55,38 +55,45 @@ TEST_F(Engine, FormattingMarksTheDisplayOnlyOnChange) {
 }
 
 TEST_F(Engine, NormalisingCarriesAndClamps) {
-    load(0, 0, 100, 0);
-    EXPECT_EQ(fake::fields[IDC_HOURS], 1u);
-    EXPECT_EQ(fake::fields[IDC_MINUTES], 40u);
-    EXPECT_EQ(record.durationMs[0], 6000000u);
-    EXPECT_EQ(text(), "1:40:00");
-
-    load(60, 0, 0, 0);
-    EXPECT_EQ(fake::fields[IDC_DAYS], 49u);
-    EXPECT_EQ(runLengthMs[0].load(), 49u * 86400000u);
-
-    load(0, 99, 99, 99);  // 99 s carries into a minute, 100 min into hours, 100 h into days
-    EXPECT_EQ(fake::fields[IDC_SECONDS], 39u);
-    EXPECT_EQ(fake::fields[IDC_MINUTES], 40u);
-    EXPECT_EQ(fake::fields[IDC_HOURS], 4u);
-    EXPECT_EQ(fake::fields[IDC_DAYS], 4u);
-
-    // Past 49 days the longest count, 49 days, is kept.
-    load(49, 23, 59, 59);
-    EXPECT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs);
-    EXPECT_EQ(fake::fields[IDC_HOURS], 0u);  // the fields say what is counted
-    EXPECT_EQ(fake::fields[IDC_SECONDS], 0u);
-    load(49, 0, 0, 1);
-    EXPECT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs);
+    // The longest count the clock measures to its end: 49 d 17:02:46.
+    constexpr uint32_t kLongest = ((49u * 24 + 17) * 60 + 2) * 60 * 1000 + 46000;
+    struct { uint32_t in[4], out[4]; uint32_t ms; const char* text; } rows[] = {
+        {{0, 0, 100, 0}, {0, 1, 40, 0}, 6000000, "1:40:00"},
+        {{0, 99, 99, 99}, {4, 4, 40, 39}, ((4u * 24 + 4) * 60 + 40) * 60000 + 39000, "4:04:40:39"},
+        {{60, 0, 0, 0}, {49, 0, 0, 0}, 49u * 86400000, "49:00:00:00"},
+        {{49, 5, 0, 0}, {49, 5, 0, 0}, 49u * 86400000 + 5 * 3600000, "49:05:00:00"},
+        {{49, 0, 0, 1}, {49, 0, 0, 1}, 49u * 86400000 + 1000, "49:00:00:01"},
+        {{49, 17, 2, 46}, {49, 17, 2, 46}, kLongest, "49:17:02:46"},
+        {{49, 17, 2, 47}, {49, 17, 2, 46}, kLongest, "49:17:02:46"},
+        {{49, 23, 59, 59}, {49, 17, 2, 46}, kLongest, "49:17:02:46"},
+        {{60, 23, 0, 0}, {49, 17, 2, 46}, kLongest, "49:17:02:46"},
+        {{0, 0, 0, 0xFFFFFFFFu}, {49, 6, 28, 15}, ((49u * 24 + 6) * 60 + 28) * 60000 + 15000, "49:06:28:15"},
+    };
+    for (const auto& row : rows) {
+        load(row.in[0], row.in[1], row.in[2], row.in[3]);
+        std::string where = std::to_string(row.in[0]) + " d " + std::to_string(row.in[1]) + " h " +
+                            std::to_string(row.in[2]) + " m " + std::to_string(row.in[3]) + " s";
+        uint32_t shown[4] = {fake::fields[IDC_DAYS], fake::fields[IDC_HOURS], fake::fields[IDC_MINUTES],
+                             fake::fields[IDC_SECONDS]};
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(shown[i], row.out[i]) << where << ", field " << i;
+        EXPECT_EQ(record.durationMs[0], row.ms) << where;
+        EXPECT_EQ(runLengthMs[0].load(), row.ms) << where;
+        EXPECT_EQ(text(), row.text) << where;
+    }
+    EXPECT_EQ(kLongest, settings::kMaxTotalMs);
 }
 
 // The longest count ends, whether typed or read from a file, and wherever
 // the clock stands: elapsed time is counted modulo 2^32.
 TEST_F(Engine, TheLongestCountEnds) {
-    struct { const char* source; uint32_t stored, clockAtStart; } rows[] = {
-        {"49 days 23:59:59 typed", 0, 1000000},
-        {"0xFFFFFFFF from the file", 0xFFFFFFFFu, 1000000},
-        {"4294967000 from the file", 4294967000u, 4294967295u - 100000},
+    struct { const char* source; uint32_t stored, clockAtStart, length; } rows[] = {
+        {"49 days 23:59:59 typed", 0, 1000000, settings::kMaxTotalMs},
+        {"49 days 05:00:00 typed", 0, 4294967295u - 100000, 49u * 86400000 + 5 * 3600000},
+        {"0xFFFFFFFF from the file", 0xFFFFFFFFu, 1000000, settings::kMaxTotalMs},
+        {"4294967000 from the file", 4294967000u, 4294967295u - 100000, settings::kMaxTotalMs},
+        {"the longest from the file", settings::kMaxTotalMs, 4294967295u - 100000, settings::kMaxTotalMs},
+        {"one over it from the file", settings::kMaxTotalMs + 1, 1000000, settings::kMaxTotalMs},
+        {"49 days 05:00:00 from the file", 49u * 86400000 + 5 * 3600000, 1000000, 49u * 86400000 + 5 * 3600000},
     };
     for (const auto& row : rows) {
         fake::reset();
@@ -94,15 +101,17 @@ TEST_F(Engine, TheLongestCountEnds) {
         if (row.stored) {
             record.durationMs[0] = row.stored;
             reloadSlot(0);
-        } else {
+        } else if (row.length == settings::kMaxTotalMs) {
             load(49, 23, 59, 59);
+        } else {
+            load(49, 5, 0, 0);
         }
-        ASSERT_EQ(runLengthMs[0].load(), settings::kMaxTotalMs) << row.source;
+        ASSERT_EQ(runLengthMs[0].load(), row.length) << row.source;
         startStop();
         // Days pass in three jumps, a tick after each (the fake's timers see a
         // jump as overdue only below 2^31 ms).
         for (int jump = 0; jump < 3; ++jump) {
-            fake::now += (settings::kMaxTotalMs - 2500) / 3;
+            fake::now += (row.length - 2500) / 3;
             fake::advance(500);
         }
         EXPECT_EQ(runState[0].load(), kCounting) << row.source;

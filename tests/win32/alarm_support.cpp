@@ -1,5 +1,7 @@
 #include "alarm_support.h"
 
+#include <tlhelp32.h>
+
 #include <cstdio>
 #include <mutex>
 
@@ -146,6 +148,18 @@ std::vector<HWND> finishBoxes(DWORD processId) {
     std::pair<DWORD, std::vector<HWND>> found{processId, {}};
     EnumWindows(collectBox, reinterpret_cast<LPARAM>(&found));
     return found.second;
+}
+
+uint32_t threadsOf(DWORD processId) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    uint32_t n = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == processId) ++n;
+    CloseHandle(snapshot);
+    return n;
 }
 
 bool watchSoundCalls() {

@@ -15,6 +15,9 @@ namespace alarms {
 // Visible message boxes ("#32770" titled "Tiv 1.4") of the given process.
 std::vector<HWND> finishBoxes(DWORD processId = GetCurrentProcessId());
 
+// Threads of a process, by a Toolhelp snapshot; 0 when none could be taken.
+uint32_t threadsOf(DWORD processId);
+
 // The program's calls to PlaySoundA and MessageBeep in this process, seen by
 // redirecting its import table; the real functions still run.
 struct SoundCalls {

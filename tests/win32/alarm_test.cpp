@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -196,6 +197,73 @@ TEST_F(AlarmSequence, RestartAtEndClosesTheWindowItselfAndCountsAgain) {
     EXPECT_EQ(runState[0], countdown::kCounting);
     EXPECT_EQ(alarms::displayColour(main), kBlack);
     EXPECT_TRUE(alarms::finishBoxes().empty());
+}
+
+// A 3-second count that restarts at its end, not flashing. After each
+// completion the main thread is held 600 ms, as a busy one would be, so each
+// window opens late and the next completion lands while it is still open.
+// Every completion gets a window of its own, and the process gathers no threads.
+TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
+    main = alarms::openWithCount(3000, [](settings::Record& r) {
+        r.autoRestart[0] = 1;
+        r.flashOnFinish[0] = 0;
+    });
+    ASSERT_NE(main, nullptr);
+    DWORD pid = GetCurrentProcessId();
+    uint32_t threadsBefore = alarms::threadsOf(pid);
+    ASSERT_GT(threadsBefore, 0u) << "no thread snapshot";
+    uint32_t threadsMost = threadsBefore;
+    std::string threadsSeen;
+
+    int completions = 0, windows = 0, landedWhileOpen = 0;
+    size_t mostAtOnce = 0;
+    bool counting = true;
+    HWND last = nullptr;
+    SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
+    uint32_t mark = countdown::clockMark[0];
+    auto watch = [&] {
+        auto boxes = alarms::finishBoxes();
+        mostAtOnce = std::max(mostAtOnce, boxes.size());
+        for (HWND box : boxes)
+            if (box != last) {
+                last = box;
+                ++windows;
+            }
+        if (counting && countdown::clockMark[0] != mark) {
+            mark = countdown::clockMark[0];
+            ++completions;
+            if (!boxes.empty()) ++landedWhileOpen;
+            Sleep(600);
+        }
+    };
+    DWORD started = GetTickCount(), sampled = started;
+    while (GetTickCount() - started < 60000) {
+        watch();
+        if (GetTickCount() - sampled >= 2000) {
+            sampled = GetTickCount();
+            uint32_t n = alarms::threadsOf(pid);
+            threadsSeen += " " + std::to_string(n);
+            threadsMost = std::max(threadsMost, n);
+        }
+        inproc::pump(5);
+    }
+    counting = false;   // the pause below moves the mark too
+    SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
+    ASSERT_EQ(runState[0], countdown::kIdle);
+    // A completion kept behind the last window still shows its own.
+    inproc::pumpUntil(
+        [&] {
+            watch();
+            return countdown::sequenceState[0] == countdown::kSequenceNone && alarms::finishBoxes().empty();
+        },
+        8000);
+    EXPECT_GE(completions, 15) << "a 3 s count ends every 3 to 3.5 s";
+    EXPECT_GE(landedWhileOpen, 5) << "the windows closed before the next completion";
+    EXPECT_EQ(windows, completions);
+    EXPECT_EQ(mostAtOnce, 1u);
+    EXPECT_LE(threadsMost, threadsBefore + 2) << "threads every 2 s:" << threadsSeen;
+    std::printf("%d completions (%d while a window was open), %d windows; threads %u before, every 2 s:%s\n",
+                completions, landedWhileOpen, windows, threadsBefore, threadsSeen.c_str());
 }
 
 TEST_F(AlarmSequence, WithoutTheFinishWindowOneSoundAndIdleAtOnce) {

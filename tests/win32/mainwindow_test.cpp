@@ -235,10 +235,19 @@ TEST_F(MainWindow, TypedTimesNormaliseOnReset) {
     SetDlgItemTextA(main, 1002, "0");
     SetDlgItemTextA(main, 1003, "75");
     sendCommand(main, 1004);
-    EXPECT_EQ(driver::itemText(main, 1005), "49");   // the longest count: 49 days
-    EXPECT_EQ(driver::itemText(main, 1002), "0");
-    EXPECT_EQ(driver::itemText(main, 1003), "0");
-    EXPECT_STREQ(countdown::slotText[0], "49:00:00:00");
+    EXPECT_EQ(driver::itemText(main, 1005), "49");   // days stop at 49, the rest is kept
+    EXPECT_EQ(driver::itemText(main, 1002), "1");
+    EXPECT_EQ(driver::itemText(main, 1003), "15");
+    EXPECT_STREQ(countdown::slotText[0], "49:00:01:15");
+
+    SetDlgItemTextA(main, 1001, "23");
+    sendCommand(main, 1004);
+    // The longest count the tick clock measures to its end.
+    EXPECT_EQ(driver::itemText(main, 1005), "49");
+    EXPECT_EQ(driver::itemText(main, 1001), "17");
+    EXPECT_EQ(driver::itemText(main, 1002), "2");
+    EXPECT_EQ(driver::itemText(main, 1003), "46");
+    EXPECT_STREQ(countdown::slotText[0], "49:17:02:46");
 }
 
 TEST_F(MainWindow, ArrowsChangeTheShownTimerOnlyWithSeveralTimers) {

@@ -20,18 +20,6 @@ namespace {
 
 const char kFinishGbk[] = "\xD5\xE2\xB8\xF6" "Tiv \xD2\xD1\xCD\xEA\xB3\xC9";  // 这个Tiv 已完成
 
-uint32_t threadsOf(DWORD pid) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    uint32_t n = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        if (entry.th32OwnerProcessID == pid) ++n;
-    CloseHandle(snapshot);
-    return n;
-}
-
 // Lower-case names of the DLLs loaded in another process.
 std::vector<std::string> modulesOf(DWORD pid) {
     std::vector<std::string> names;
@@ -114,13 +102,13 @@ TEST(OutsideMessages, ThreadCountStaysFlatWithRestartAtEnd) {
     ASSERT_NE(main, nullptr);
     DWORD pid = tiv.process.dwProcessId;
     Sleep(8000);
-    uint32_t first = threadsOf(pid);
+    uint32_t first = alarms::threadsOf(pid);
     ASSERT_GT(first, 0u) << "no thread snapshot of Tiv";
     std::string seen = std::to_string(first);
     uint32_t most = first;
     for (int i = 0; i < 13; ++i) {
         Sleep(4000);
-        uint32_t n = threadsOf(pid);
+        uint32_t n = alarms::threadsOf(pid);
         seen += " " + std::to_string(n);
         if (n > most) most = n;
     }
