@@ -64,12 +64,20 @@ static uint32_t ask(uint32_t step, uint32_t slot) {
     return stepAnswer[slot];
 }
 
+// No other sequence runs, and no other slot repeats. The slot's own repeat phase does not
+// hold it back: a count restarted at its end completes again while it still flashes, and that
+// completion's alarm would otherwise wait for good.
+static bool turnIsFree(uint32_t slot) {
+    uint32_t repeating = repeatSlot;
+    return alarmBusy == 0 && (repeating == kNoSlot || repeating == slot);
+}
+
 void alarmSequence(uint32_t slot) {
     slot = settings::slotIndex(slot);
     uint32_t begun;
     for (;;) {
         // Only a hint: the main thread decides again when it takes the turn.
-        if (repeatSlot == kNoSlot && alarmBusy == 0 && (begun = ask(kStepBegin, slot)) != kNotYet) break;
+        if (turnIsFree(slot) && (begun = ask(kStepBegin, slot)) != kNotYet) break;
         platform::sleepMs(kWaitPollMs);
     }
     if (begun == kBegunWithWindow) {
@@ -81,7 +89,7 @@ void alarmSequence(uint32_t slot) {
 }
 
 static uint32_t begin(uint32_t slot) {
-    if (repeatSlot != kNoSlot || alarmBusy != 0) return kNotYet;
+    if (!turnIsFree(slot)) return kNotYet;
     alarmBusy = 1;
     sequenceState[slot] = kSequenceRunning;
     sound::prepareSound(slot);

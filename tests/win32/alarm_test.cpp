@@ -204,10 +204,8 @@ TEST_F(AlarmSequence, RestartAtEndClosesTheWindowItselfAndCountsAgain) {
 // window opens late and the next completion lands while it is still open.
 // Every completion gets a window of its own, and the process gathers no threads.
 TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
-    main = alarms::openWithCount(3000, [](settings::Record& r) {
-        r.autoRestart[0] = 1;
-        r.flashOnFinish[0] = 0;
-    });
+    // Flashing stays on, as by default: each completion restarts the slot's own repeat phase.
+    main = alarms::openWithCount(3000, [](settings::Record& r) { r.autoRestart[0] = 1; });
     ASSERT_NE(main, nullptr);
     DWORD pid = GetCurrentProcessId();
     uint32_t threadsBefore = alarms::threadsOf(pid);
