@@ -1,5 +1,8 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace driver {
@@ -182,6 +185,27 @@ bool answerBox(HWND box, int button) {
     return waitFor([&] { return !IsWindow(box); }, 10000);
 }
 
+bool answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
+std::vector<std::string> modulesOf(DWORD pid) {
+    std::vector<std::string> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return names;
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
+        names.push_back(CharLowerA(entry.szModule));
+    CloseHandle(snapshot);
+    return names;
+}
+
+bool loaded(const std::vector<std::string>& modules, const char* name) {
+    return std::find(modules.begin(), modules.end(), name) != modules.end();
+}
+
 std::vector<unsigned char> readFile(const std::string& path) {
     std::vector<unsigned char> bytes;
     if (FILE* f = std::fopen(path.c_str(), "rb")) {
@@ -206,6 +230,11 @@ uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset) {
 
 void putDword(std::vector<unsigned char>& bytes, size_t offset, uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+void putText(std::vector<unsigned char>& bytes, size_t offset, const std::string& text) {
+    std::copy(text.begin(), text.end(), bytes.begin() + offset);
+    bytes[offset + text.size()] = 0;
 }
 
 std::vector<unsigned char> defaultSettingsFile() {

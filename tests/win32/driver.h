@@ -55,11 +55,19 @@ void command(HWND main, int id);            // WM_COMMAND posted, as a button or
 void key(HWND target, UINT virtualKey);     // a WM_KEYDOWN into the main thread's queue
 // Answers the open message box with button 1 or 2 and waits until it closes.
 bool answerBox(HWND box, int button);
+// Whether the window's thread takes a message within 5 s.
+bool answers(HWND window);
+
+// Lower-case names of the DLLs loaded in another process.
+std::vector<std::string> modulesOf(DWORD pid);
+bool loaded(const std::vector<std::string>& modules, const char* name);
 
 std::vector<unsigned char> readFile(const std::string& path);
 void writeFile(const std::string& path, const std::vector<unsigned char>& bytes);
 uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset);
 void putDword(std::vector<unsigned char>& bytes, size_t offset, uint32_t value);
+// A text and its NUL at `offset`.
+void putText(std::vector<unsigned char>& bytes, size_t offset, const std::string& text);
 
 // A settings file as a first run with "取消" leaves it, made once per test run.
 std::vector<unsigned char> defaultSettingsFile();

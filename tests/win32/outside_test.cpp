@@ -20,30 +20,6 @@ namespace {
 
 const char kFinishGbk[] = "\xD5\xE2\xB8\xF6" "Tiv \xD2\xD1\xCD\xEA\xB3\xC9";  // 这个Tiv 已完成
 
-// Lower-case names of the DLLs loaded in another process.
-std::vector<std::string> modulesOf(DWORD pid) {
-    std::vector<std::string> names;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
-    if (snapshot == INVALID_HANDLE_VALUE) return names;
-    MODULEENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Module32First(snapshot, &entry); more; more = Module32Next(snapshot, &entry))
-        names.push_back(CharLowerA(entry.szModule));
-    CloseHandle(snapshot);
-    return names;
-}
-
-bool loaded(const std::vector<std::string>& modules, const char* name) {
-    for (const std::string& m : modules)
-        if (m == name) return true;
-    return false;
-}
-
-bool answers(HWND window) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
 }  // namespace
 
 // Private messages carry no code address: whatever another program posts,
@@ -130,8 +106,7 @@ TEST(DelayedDlls, LoadOnFirstUseAndWork) {
         putDword(f, 8 + 2140, 1000);   // slot 0's length
         putDword(f, 8 + 7080, 2);      // slot 0's sound: a random file of a folder
         std::string path = sounds.substr(0, sounds.size() - 1);
-        std::copy(path.begin(), path.end(), f.begin() + 8 + 2232);
-        f[8 + 2232 + path.size()] = 0;
+        putText(f, 8 + 2232, path);
     });
     Tiv tiv;
     ASSERT_TRUE(start(tiv, folder));

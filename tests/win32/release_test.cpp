@@ -2,7 +2,6 @@
 // runs this on the Tiv.exe inside the zip (TIV_EXE), the suite on the one it builds.
 #include <windows.h>
 #include <prsht.h>
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -18,28 +17,6 @@
 using namespace driver;
 
 namespace {
-
-bool moduleLoaded(DWORD pid, const char* name) {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    MODULEENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
-        found = lstrcmpiA(entry.szModule, name) == 0;
-    CloseHandle(snapshot);
-    return found;
-}
-
-bool answers(HWND window) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
-void setText(std::vector<unsigned char>& f, size_t offset, const std::string& text) {
-    std::copy(text.begin(), text.end(), f.begin() + 8 + offset);
-    f[8 + offset + text.size()] = 0;
-}
 
 // A dialog of Tiv's whose owner is `owner`; null after the timeout.
 HWND waitOwned(const Tiv& tiv, HWND owner, DWORD timeoutMs) {
@@ -71,7 +48,7 @@ TEST(Release, EveryLateDllLoadsAndWorksAndTivEndsCleanly) {
         for (uint32_t slot = 0; slot < 3; ++slot) {
             putDword(f, 8 + 2140 + 4 * slot, 1000);
             putDword(f, 8 + 7080 + 4 * slot, slot == 2 ? sound::kTypeFolder : sound::kTypeFile);
-            setText(f, 2232 + 600 * slot, paths[slot]);
+            putText(f, 8 + 2232 + 600 * slot, paths[slot]);
         }
     });
     Tiv tiv;
@@ -83,7 +60,7 @@ TEST(Release, EveryLateDllLoadsAndWorksAndTivEndsCleanly) {
     // The tray, on and off.
     PostMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(main); }, 5000)) << "not hidden in the tray";
-    EXPECT_TRUE(moduleLoaded(pid, "shell32.dll")) << "no tray icon added";
+    EXPECT_TRUE(waitFor([&] { return loaded(modulesOf(pid), "shell32.dll"); }, 5000)) << "no tray icon added";
     PostMessageA(main, MSG_TRAY, 0, WM_LBUTTONDBLCLK);   // a double click on the icon
     EXPECT_TRUE(waitFor([&] { return IsWindowVisible(main); }, 5000)) << "not back from the tray";
 
@@ -98,9 +75,9 @@ TEST(Release, EveryLateDllLoadsAndWorksAndTivEndsCleanly) {
         ASSERT_NE(box, nullptr) << "no finish window for alarm " << alarm;
         ASSERT_TRUE(answerBox(box, IDOK)) << "alarm " << alarm;
     }
-    EXPECT_TRUE(moduleLoaded(pid, "winmm.dll")) << "the WAV alarm played nothing";
-    EXPECT_TRUE(moduleLoaded(pid, "msvfw32.dll")) << "the MIDI alarm opened no media window";
-    EXPECT_TRUE(moduleLoaded(pid, "advapi32.dll")) << "the folder's pick asked no random source";
+    EXPECT_TRUE(loaded(modulesOf(pid), "winmm.dll")) << "the WAV alarm played nothing";
+    EXPECT_TRUE(loaded(modulesOf(pid), "msvfw32.dll")) << "the MIDI alarm opened no media window";
+    EXPECT_TRUE(loaded(modulesOf(pid), "advapi32.dll")) << "the folder's pick asked no random source";
 
     // The options sheet's sound chooser, opened and cancelled.
     command(main, IDC_OPTIONS);
@@ -112,7 +89,7 @@ TEST(Release, EveryLateDllLoadsAndWorksAndTivEndsCleanly) {
     PostMessageA(GetDlgItem(page, IDC_TP_SOUNDCHOOSE), BM_CLICK, 0, 0);
     HWND chooser = waitOwned(tiv, sheet, 15000);
     ASSERT_NE(chooser, nullptr) << "the sound chooser did not open";
-    EXPECT_TRUE(moduleLoaded(pid, "comdlg32.dll"));
+    EXPECT_TRUE(loaded(modulesOf(pid), "comdlg32.dll"));
     // The file chooser takes commands only once it has settled.
     EXPECT_TRUE(waitFor(
         [&] {

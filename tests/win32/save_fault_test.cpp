@@ -44,11 +44,6 @@ bool isFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool answers(HWND window) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
-}
-
 HWND optionsSheet(const Tiv& tiv) {
     for (HWND w : windowsOf(tiv, "#32770", nullptr))
         if (FindWindowExA(w, nullptr, "SysTabControl32", nullptr)) return w;
