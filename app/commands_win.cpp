@@ -90,7 +90,7 @@ void setTimerCount(uint32_t index) {
 
 void restoreDefaultSize() {
     ShowWindow(mainWindow, SW_SHOWNORMAL);
-    SetWindowPos(mainWindow, nullptr, 0, 0, kDefaultWidth, kDefaultHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(mainWindow, nullptr, 0, 0, defaultWidth(), defaultHeight(), SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void dispatchCommand(WPARAM wParam) {

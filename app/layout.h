@@ -1,4 +1,5 @@
-// Main window geometry: the control strip above the time display.
+// Main window geometry: the control strip above the time display. The
+// lengths are pixels at 96 dpi; the layout scales them to the window's.
 #pragma once
 #include <cstdint>
 
@@ -15,6 +16,11 @@ struct Place { int x, y, w, h; };
 struct FieldPair { bool shown; Place edit; Place spin; };
 // Days, hours, minutes, seconds.
 struct FieldLayout { FieldPair pairs[4]; };
+
+Place scaledPlace(const Place& at96);   // at the window's dpi
+// A new window's outer size, also what "简易" returns to.
+int defaultWidth();
+int defaultHeight();
 
 bool controlsVisible();   // hideButtons off, or every slot idle
 int editWidth(int width);

@@ -8,6 +8,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "display/geometry.h"
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
@@ -23,6 +24,7 @@ const char kVersionTip[] = "Tiv 1.4";
 
 HINSTANCE instance;
 HICON smallIcon;
+HICON classIcon;
 
 void prepareFolders() {
     // The running file itself: a renamed copy must not find another Tiv.exe
@@ -61,10 +63,12 @@ bool decideLayered() {
 }
 
 static bool registerClass() {
+    int size = display::scaled(16);
     smallIcon = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, 16, 16, 0));
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, size, size, 0));
     WNDCLASSA existing;
     if (GetClassInfoA(instance, kClassName, &existing)) return true;  // a second window in tests
+    classIcon = smallIcon;
     WNDCLASSA wc{};
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_BYTEALIGNWINDOW;
     wc.lpfnWndProc = mainWindowProc;
@@ -97,11 +101,13 @@ static bool handleKey(const MSG& msg) {
 
 bool openMainWindow() {
     layeredSupported = decideLayered();
+    // Until the window exists and knows its monitor, the screen's scale.
+    display::dpi = platform::systemDpi();
     if (!registerClass()) return false;
     HWND window = CreateWindowExA(0, kClassName, kTitle,
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
                                       WS_MAXIMIZEBOX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, kDefaultWidth, kDefaultHeight, nullptr, nullptr,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, defaultWidth(), defaultHeight(), nullptr, nullptr,
                                   instance, nullptr);
     if (!window) return false;
     if (settings::record.transparent && layeredSupported) makeLayered(settings::record.alpha);

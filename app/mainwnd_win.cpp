@@ -56,9 +56,33 @@ const int kFieldIds[4][2] = {
     {IDC_SECONDS, IDC_SECONDS_SPIN},
 };
 
+// DEFAULT_GUI_FONT is made for the screen's dpi; a window on a monitor of
+// another scale gets the same font at its own.
+HFONT controlFont;
+bool controlFontOwned;
+
+void makeControlFont() {
+    HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    HFONT font = stock;
+    UINT screenDpi = platform::systemDpi();
+    if (display::dpi != screenDpi) {
+        LOGFONTA face{};
+        GetObjectA(stock, sizeof face, &face);
+        face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(display::dpi), static_cast<int>(screenDpi));
+        face.lfWidth = 0;
+        if (HFONT made = CreateFontIndirectA(&face)) font = made;
+    }
+    if (controlFontOwned) DeleteObject(controlFont);
+    controlFont = font;
+    controlFontOwned = font != stock;
+}
+
+HWND controlOf(const ControlSpec& c) { return GetDlgItem(mainWindow, c.id); }
+
 void createControls(HWND window) {
     tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    makeControlFont();
     for (const ControlSpec& c : kControls) {
         bool edit = c.className[0] == 'E';
         bool spin = c.spinMax != 0;
@@ -66,14 +90,34 @@ void createControls(HWND window) {
         if (spin) style |= UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_HOTTRACK;
         else if (edit) style |= WS_TABSTOP | ES_NUMBER;
         else style |= WS_BORDER | WS_TABSTOP | BS_PUSHBUTTON;
-        HWND control = CreateWindowExA(edit ? WS_EX_CLIENTEDGE : 0, c.className, c.caption, style, c.x, c.y,
-                                       c.w, c.h, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+        Place at = scaledPlace({c.x, c.y, c.w, c.h});
+        HWND control = CreateWindowExA(edit ? WS_EX_CLIENTEDGE : 0, c.className, c.caption, style, at.x, at.y,
+                                       at.w, at.h, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
         if (spin) SendMessageA(control, UDM_SETRANGE, 0, MAKELPARAM(c.spinMax, 0));
         if (c.tip) addTooltip(window, c.id, c.tip);
     }
 }
+
+// After a change of dpi: the buttons' places and every control's font. The
+// fields are placed by the layout that follows.
+void rescaleControls() {
+    makeControlFont();
+    for (const ControlSpec& c : kControls) {
+        HWND control = controlOf(c);
+        if (!control) continue;
+        if (c.className[0] == 'B') {
+            Place at = scaledPlace({c.x, c.y, c.w, c.h});
+            MoveWindow(control, at.x, at.y, at.w, at.h, FALSE);
+        }
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
+    }
+}
+
+// While a saved placement is applied, a move onto a monitor of another scale
+// keeps the saved size: it was the window's size on that monitor.
+bool placing;
 
 void restorePlacement(HWND window) {
     if (!settings::record.rememberPosition) return;
@@ -85,7 +129,9 @@ void restorePlacement(HWND window) {
     if (wp.length != sizeof wp || r.right <= r.left || r.bottom <= r.top) return;
     if (!MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) return;
     wp.length = sizeof wp;
+    placing = true;
     SetWindowPlacement(window, &wp);
+    placing = false;
 }
 
 UINT taskbarCreatedMessage;
@@ -96,6 +142,13 @@ void onCreate(HWND window) {
     mainWindow = window;
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     forgetSystemMenu();
+    // The window was made at the screen's scale; its monitor may have another.
+    UINT made = display::dpi;
+    display::dpi = platform::windowDpi(window);
+    if (display::dpi != made) {
+        SetWindowPos(window, nullptr, 0, 0, defaultWidth(), defaultHeight(),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     createControls(window);
     startStopSaysStop = false;
     writeTimeFields();
@@ -118,6 +171,21 @@ void onSize(HWND window, WPARAM type) {
         platform::windowState = platform::kWindowNormal;
     }
     layOutWindow();
+}
+
+// Moved to a monitor of another scale, or that monitor's scale changed.
+void onDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
+    UINT dpi = LOWORD(wParam);
+    if (dpi == 0 || dpi == display::dpi) return;
+    display::dpi = dpi;
+    rescaleControls();
+    scaleIcon();
+    if (suggested && !placing && !IsIconic(window)) {
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    layOutWindow();
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void leftClick(LPARAM point) {
@@ -192,11 +260,12 @@ void layOutWindow() {
         HWND spin = GetDlgItem(mainWindow, kFieldIds[pair][1]);
         if (pair == 0) {
             int show = fields.pairs[0].shown ? SW_SHOW : SW_HIDE;
-            if (display::displayWidth <= kDaysThreshold || fields.pairs[0].shown) {
+            bool narrow = display::displayWidth <= display::scaled(kDaysThreshold);
+            if (narrow || fields.pairs[0].shown) {
                 ShowWindow(edit, show);
                 ShowWindow(spin, show);
             }
-            if (display::displayWidth <= kDaysThreshold) continue;
+            if (narrow) continue;
         }
         const Place& e = fields.pairs[pair].edit;
         const Place& s = fields.pairs[pair].spin;
@@ -239,6 +308,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case platform::kMsgAlarmStep:
         countdown::alarmStep(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         return 0;
+    case kMsgDpiChanged: onDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_ENTERMENULOOP: menuLoop(true); return 0;
     case WM_EXITMENULOOP: menuLoop(false); return 0;
     default:

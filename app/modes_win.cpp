@@ -4,6 +4,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "display/geometry.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
@@ -70,6 +71,22 @@ void rebuildSystemMenu() {
     AppendMenuA(menu, MF_STRING, SYS_RESET, "重置");
     AppendMenuA(menu, MF_STRING, SYS_SIMPLE, "简易");
     systemMenuShows = shows;
+}
+
+void scaleIcon() {
+    int size = display::scaled(16);
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, size, size, 0));
+    if (!icon) return;
+    HICON old = smallIcon;
+    smallIcon = icon;
+    SendMessageA(mainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    if (platform::windowState == platform::kWindowTray) {
+        NOTIFYICONDATAA data = trayRecord("");
+        data.uFlags = NIF_ICON;   // the tip stays what it says now
+        Shell_NotifyIconA(NIM_MODIFY, &data);
+    }
+    // The class keeps the icon it was registered with.
+    if (old && old != classIcon) DestroyIcon(old);
 }
 
 void menuLoop(bool entering) {

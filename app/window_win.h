@@ -19,7 +19,11 @@ extern const char kVersionTip[];             // "Tiv 1.4"
 
 extern HINSTANCE instance;
 extern HWND tooltip;
-extern HICON smallIcon;
+extern HICON smallIcon;   // at the window's scale: its caption's and the tray's
+extern HICON classIcon;   // the one the window class was registered with
+
+// Not declared for the system versions the program builds for.
+constexpr UINT kMsgDpiChanged = 0x02E0;   // WM_DPICHANGED
 
 // Start-up pieces.
 bool startUp(HINSTANCE module, const char* commandLine);
@@ -55,6 +59,7 @@ void makeLayered(uint32_t alpha);
 void makeOpaque();
 NOTIFYICONDATAA trayRecord(const char* tip);
 bool tray(DWORD operation, const char* tip);
+void scaleIcon();   // the small icon again, at the window's new scale
 void rebuildSystemMenu();
 void menuLoop(bool entering);   // WM_ENTERMENULOOP, WM_EXITMENULOOP
 void forgetSystemMenu();        // a new window: its system menu is the default

@@ -8,6 +8,7 @@
 #include "countdown/engine.h"
 #include "dialogs/options_win.h"
 #include "dialogs/quick.h"
+#include "display/geometry.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 
@@ -19,7 +20,7 @@ using settings::record;
 
 constexpr int kRows = static_cast<int>(kQuickEntries);
 constexpr int kSpinMax = 32767;
-constexpr int kPickerOffset = 50;   // pixels up and left of the pointer
+constexpr int kPickerOffset = 50;   // pixels at 96 dpi up and left of the pointer
 const char* const kUnitNames[4] = {"秒", "分钟", "小时", "天"};
 
 int valueId(int row) { return IDC_QUICK_VALUE1 + 2 * row; }
@@ -95,8 +96,9 @@ void placeNearCursor(HWND box) {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoA(MonitorFromPoint(cursor, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    int x = std::max<int>(work.left, std::min<int>(cursor.x - kPickerOffset, work.right - (frame.right - frame.left)));
-    int y = std::max<int>(work.top, std::min<int>(cursor.y - kPickerOffset, work.bottom - (frame.bottom - frame.top)));
+    int offset = display::scaled(kPickerOffset);
+    int x = std::max<int>(work.left, std::min<int>(cursor.x - offset, work.right - (frame.right - frame.left)));
+    int y = std::max<int>(work.top, std::min<int>(cursor.y - offset, work.bottom - (frame.bottom - frame.top)));
     SetWindowPos(box, HWND_TOPMOST, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

@@ -5,9 +5,16 @@
 
 namespace display {
 
+uint32_t dpi = kBaseDpi;
 int displayTop = 60;   // below the control strip until the first layout
 int displayWidth;
 int displayHeight;
+
+int scaledAt(int pixels, uint32_t toDpi) {
+    int64_t product = static_cast<int64_t>(pixels) * toDpi;
+    int64_t half = kBaseDpi / 2;
+    return static_cast<int>(product >= 0 ? (product + half) / kBaseDpi : -((-product + half) / kBaseDpi));
+}
 
 static int clampInto(int v, int size) { return v < 0 ? 0 : (v >= size ? size - 1 : v); }
 
@@ -53,10 +60,10 @@ uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidt
                     uint32_t countIndex, uint32_t w, uint32_t h) {
     uint32_t height;
     if (mode == 2) {
-        height = fontHeightSetting;
+        height = static_cast<uint32_t>((static_cast<uint64_t>(fontHeightSetting) * dpi + kBaseDpi / 2) / kBaseDpi);
     } else {
         if (mode == 1 && textWidth == 1) textWidth = 2;
-        uint32_t base = h < 100 ? h + h / 2 : ((w > h ? w : h) * fontHeightSetting) / 64;
+        uint32_t base = h < static_cast<uint32_t>(scaled(100)) ? h + h / 2 : ((w > h ? w : h) * fontHeightSetting) / 64;
         height = textWidth != 0 ? base / textWidth : base;
     }
     if (countIndex != 0) height >>= 2;

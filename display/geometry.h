@@ -6,6 +6,14 @@ namespace display {
 
 struct Rect { int left, top, right, bottom; };
 
+// The main window's dots per inch. Every pixel length here and in the
+// window's layout is a length at 96 dpi, scaled to this.
+constexpr uint32_t kBaseDpi = 96;
+extern uint32_t dpi;
+// Rounds as MulDiv does, so these lengths agree with the system's own.
+int scaledAt(int pixels, uint32_t toDpi);
+inline int scaled(int pixels) { return scaledAt(pixels, dpi); }
+
 // Where the time display sits in the main window's client area; the window's
 // layout sets it.
 extern int displayTop;
@@ -23,7 +31,8 @@ constexpr int kMarkMinArea = 100;
 // Area of `slot` inside a display of w x h for timerCountIndex `countIndex`.
 Rect slotArea(uint32_t countIndex, uint32_t slot, int w, int h);
 uint32_t markId(uint32_t countIndex, uint32_t slot);
-// CreateFontA height for a slot's text.
+// CreateFontA height for a slot's text. A height the user set is one at 96
+// dpi, so a settings file looks the same on every screen.
 uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidth,
                     uint32_t countIndex, uint32_t w, uint32_t h);
 // Colours of a slot: inverted while its flash phase says so.

@@ -21,6 +21,7 @@ struct SlotLook {
     uint32_t height;
     COLORREF text, back;
     bool marked;
+    int markSize;
     char face[settings::kTextSize];
     char shown[countdown::kTextBytes];
 };
@@ -66,7 +67,9 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     }
     look.height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot],
                              settings::timerCount(), displayWidth, displayHeight);
-    look.marked = mark == countdown::shownTimer && displayWidth > kMarkMinArea && displayHeight > kMarkMinArea;
+    int minArea = scaled(kMarkMinArea);
+    look.marked = mark == countdown::shownTimer && displayWidth > minArea && displayHeight > minArea;
+    look.markSize = scaled(kMarkSize);
     settings::copyField(look.face, r.fontName[slot]);
     text::copyBounded(look.shown, countdown::slotText[slot], sizeof look.shown);
     if (drawnValid[slot] && std::memcmp(&drawn[slot], &look, sizeof look) == 0) return;
@@ -83,8 +86,8 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     DrawTextA(dc, look.shown, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
     if (look.marked) {
-        RECT corner{area.left, area.top, area.left + kMarkSize, area.top + kMarkSize};
-        HFONT small = makeFont(kMarkSize, look.face);
+        RECT corner{area.left, area.top, area.left + look.markSize, area.top + look.markSize};
+        HFONT small = makeFont(static_cast<uint32_t>(look.markSize), look.face);
         SelectObject(dc, small);
         DeleteObject(font);
         font = small;

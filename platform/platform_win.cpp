@@ -23,6 +23,22 @@ DWORD WINAPI threadMain(LPVOID p) {
 
 }  // namespace
 
+UINT systemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+UINT windowDpi(HWND window) {
+    // Windows 10 1607 and later; older systems start all the same.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto forWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("USER32.dll"), "GetDpiForWindow")));
+    UINT dpi = forWindow && window ? forWindow(window) : 0;
+    return dpi ? dpi : systemDpi();
+}
+
 uint32_t tickCount() { return GetTickCount(); }
 void sleepMs(uint32_t ms) { Sleep(ms); }
 

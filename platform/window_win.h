@@ -11,4 +11,9 @@ extern DWORD mainThreadId;   // the thread that owns the main window
 // can post it; the step runs only when the slot's alarm thread asked for it.
 constexpr UINT kMsgAlarmStep = WM_APP + 1;
 
+// Dots per inch of the screen as a whole, and of the monitor a window is on.
+// Systems without per-monitor scaling give the screen's for every window.
+UINT systemDpi();
+UINT windowDpi(HWND window);
+
 }  // namespace platform

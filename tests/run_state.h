@@ -4,6 +4,7 @@
 #include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "display/geometry.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "settings/store.h"
@@ -25,4 +26,5 @@ inline void resetRunState() {
     settings::finishTextOverridden = false;
     app::aboutOpen = false;
     words::resetWords();
+    display::dpi = display::kBaseDpi;
 }

@@ -99,6 +99,46 @@ TEST_F(Layout, FontHeightTable) {
             << r.w << "x" << r.h << " mode " << r.mode << " width " << r.width << " timers " << r.timers;
 }
 
+// Every length of the strip and the display grows with the window's dpi, as
+// MulDiv rounds it; at 96 the lengths are the ones above.
+TEST_F(Layout, LengthsScaleWithTheWindowsDpi) {
+    struct Row {
+        uint32_t dpi;
+        int clientWidth, clientHeight;
+        int top, editWidth, hoursX, secondsSpinX, fieldY, fieldH, spinW;
+        bool daysShown;
+        uint32_t fixedHeight;   // "使用字体大小" at 60
+    } rows[] = {
+        {96, 300, 200, 60, 60, 77, 283, 30, 22, 15, true, 60},
+        {120, 375, 250, 75, 74, 95, 348, 38, 28, 19, true, 75},
+        {144, 450, 300, 90, 89, 115, 421, 45, 33, 23, true, 90},
+        {192, 600, 400, 120, 120, 154, 566, 60, 44, 30, true, 120},
+        {144, 315, 300, 90, 82, 5, 290, 45, 33, 23, false, 90},   // the days pair from 316 on
+    };
+    for (const Row& r : rows) {
+        display::dpi = r.dpi;
+        app::FieldLayout l = app::layOut(r.clientWidth, r.clientHeight);
+        EXPECT_EQ(display::displayTop, r.top) << r.dpi;
+        EXPECT_EQ(l.pairs[0].shown, r.daysShown) << r.dpi;
+        EXPECT_EQ(l.pairs[1].edit.w, r.editWidth) << r.dpi;
+        EXPECT_EQ(l.pairs[1].edit.x, r.hoursX) << r.dpi;
+        EXPECT_EQ(l.pairs[3].spin.x, r.secondsSpinX) << r.dpi;
+        EXPECT_EQ(l.pairs[3].edit.y, r.fieldY) << r.dpi;
+        EXPECT_EQ(l.pairs[3].edit.h, r.fieldH) << r.dpi;
+        EXPECT_EQ(l.pairs[3].spin.w, r.spinW) << r.dpi;
+        EXPECT_EQ(display::fontHeight(2, 60, 2, 0, 300, 200), r.fixedHeight) << r.dpi;
+        // Under 100 pixels at 96 dpi, the text's height follows the display's alone.
+        uint32_t low = static_cast<uint32_t>(display::scaled(100)) - 1;
+        EXPECT_EQ(display::fontHeight(1, 60, 2, 0, 300, low), (low + low / 2) / 2) << r.dpi;
+        EXPECT_EQ(app::defaultWidth(), display::scaled(135)) << r.dpi;
+    }
+    struct { int pixels; uint32_t dpi; int want; } rounding[] = {
+        {25, 144, 38}, {60, 144, 90}, {25, 120, 31}, {3, 120, 4}, {1, 144, 2}, {-12, 144, -18}, {-13, 144, -20},
+        {135, 192, 270}, {50, 96, 50},
+    };
+    for (const auto& c : rounding) EXPECT_EQ(display::scaledAt(c.pixels, c.dpi), c.want) << c.pixels << "@" << c.dpi;
+}
+
 TEST_F(Layout, FlashColoursByCode) {
     for (uint32_t code : {1u, 3u, 5u, 6u, 7u, 11u, 13u, 15u, 16u})
         EXPECT_TRUE(display::inverted(1, code)) << code;
