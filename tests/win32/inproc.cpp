@@ -149,6 +149,44 @@ Shot shoot(HWND window, const RECT& area) {
     return shot;
 }
 
+void savePicture(HWND window, const std::string& path) {
+    RECT whole, screenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, r;
+    GetWindowRect(window, &whole);
+    IntersectRect(&r, &whole, &screenRect);   // Wine copies nothing for a rectangle partly off the screen
+    int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = topDownDib(memory, w, h, &bits);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD* pixel = static_cast<DWORD*>(bits);
+    for (int i = 0; i < w * h; ++i) pixel[i] |= 0xFF000000u;   // opaque, for viewers that read alpha
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = w;
+    info.biHeight = -h;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    DWORD size = static_cast<DWORD>(w) * h * 4;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + size;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&file, sizeof file, 1, out);
+        std::fwrite(&info, sizeof info, 1, out);
+        std::fwrite(bits, size, 1, out);
+        std::fclose(out);
+    }
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
 void putOnTop(HWND window, int x, int y, int width, int height) {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);

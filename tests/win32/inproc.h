@@ -37,6 +37,10 @@ struct Shot {
     int count(const RECT& r, COLORREF c) const;
 };
 Shot shoot(HWND window, const RECT& area);
+// Writes the window as the screen shows it (the part on the screen) to a
+// 32-bit BMP file, for a person to look at.
+void savePicture(HWND window, const std::string& path);
+
 // Places the window on top of everything, unobscured, at a known place and
 // size, with the mouse pointer out of the way (no tooltips over it).
 void putOnTop(HWND window, int x, int y, int width, int height);

@@ -231,41 +231,8 @@ int fixedTextHeight(HWND main) {
 void saveShot(HWND window, const std::string& name) {
     std::string folder = env("TIV_SCALE_SHOTS");
     if (folder.empty()) return;
-    RECT whole, screenRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, r;
-    GetWindowRect(window, &whole);
-    IntersectRect(&r, &whole, &screenRect);   // Wine copies nothing for a rectangle partly off the screen
-    int w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0) return;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = inproc::topDownDib(memory, w, h, &bits);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = -h;
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    DWORD size = static_cast<DWORD>(w) * h * 4;
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + size;
     std::string scale = env("TIV_SCALE_TO").empty() ? env("TIV_SCALE_DPI") : env("TIV_SCALE_TO");
-    std::string path = folder + "\\" + scale + "-" + name + ".bmp";
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(&file, sizeof file, 1, f);
-        std::fwrite(&info, sizeof info, 1, f);
-        std::fwrite(bits, size, 1, f);
-        std::fclose(f);
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    inproc::savePicture(window, folder + "\\" + scale + "-" + name + ".bmp");
 }
 
 struct Search { const std::function<bool(HWND)>* is; HWND found; };
