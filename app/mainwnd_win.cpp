@@ -185,7 +185,9 @@ void onDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
                      suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     layOutWindow();
-    InvalidateRect(window, nullptr, TRUE);
+    // The controls too: new fonts were set without drawing, and a move to a
+    // size the window already has redraws nothing by itself.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void leftClick(LPARAM point) {
