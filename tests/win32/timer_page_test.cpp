@@ -640,6 +640,7 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
     std::string other = driver::newTempFolder("tipother");
     std::string otherBare = other.substr(0, other.size() - 1);
     std::string otherName = otherBare.substr(otherBare.find_last_of('\\') + 1);
+    int steadyTicks = 0;
     auto confirmColour = [](HWND d) {
         SetDlgItemInt(d, 706, 10, FALSE);   // red, green, blue
         SetDlgItemInt(d, 707, 20, FALSE);
@@ -696,9 +697,11 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
         {"folder, chosen", IDC_TP_SOUNDCHOOSE, 2, bare,
          [&](HWND d) {
              // The chooser selects the start folder once its tree is filled, which under Wine may
-             // come after the first tries: confirm only when the tree shows the choice (or give up).
-             SendMessageA(d, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(otherBare.c_str()));
-             if (treeSelection(d) == otherName || chooser.ticks >= 25) PostMessageA(d, WM_COMMAND, IDOK, 0);
+             // come after the first tries and even after the tree showed the choice once: confirm
+             // only when the tree has shown the choice on two ticks in a row (or give up).
+             steadyTicks = treeSelection(d) == otherName ? steadyTicks + 1 : 0;
+             if (steadyTicks >= 2 || chooser.ticks >= 25) PostMessageA(d, WM_COMMAND, IDOK, 0);
+             else SendMessageA(d, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(otherBare.c_str()));
          },
          nullptr, "", "", 1, [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, otherBare},
     };
