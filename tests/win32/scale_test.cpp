@@ -556,15 +556,17 @@ Child runChild(DWORD dpi, const char* test, const std::map<std::string, std::str
     }
     CloseHandle(log);
     for (const auto& [k, v] : vars) SetEnvironmentVariableA(k.c_str(), nullptr);
-    std::ifstream in(reportPath);
-    for (std::string entry; std::getline(in, entry);) {
-        size_t eq = entry.find('=');
-        if (eq != std::string::npos) child.report[entry.substr(0, eq)] = entry.substr(eq + 1);
+    {   // closed before the folder goes
+        std::ifstream in(reportPath);
+        for (std::string entry; std::getline(in, entry);) {
+            size_t eq = entry.find('=');
+            if (eq != std::string::npos) child.report[entry.substr(0, eq)] = entry.substr(eq + 1);
+        }
+        std::ifstream logIn(logPath);
+        std::stringstream text;
+        text << logIn.rdbuf();
+        child.log = text.str();
     }
-    std::ifstream logIn(logPath);
-    std::stringstream text;
-    text << logIn.rdbuf();
-    child.log = text.str();
     driver::removeFolder(folder);
     return child;
 }

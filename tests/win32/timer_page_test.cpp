@@ -613,17 +613,39 @@ BOOL CALLBACK findTree(HWND w, LPARAM found) {
 }
 
 // The text of the item selected in the folder chooser's tree.
-std::string treeSelection(HWND dialog) {
-    HWND tree = nullptr;
-    EnumChildWindows(dialog, findTree, reinterpret_cast<LPARAM>(&tree));
+std::string itemText(HWND tree, HTREEITEM at) {
     char text[MAX_PATH] = "";
     TVITEMA item{};
     item.mask = TVIF_TEXT;
-    item.hItem = tree ? TreeView_GetSelection(tree) : nullptr;
+    item.hItem = at;
     item.pszText = text;
     item.cchTextMax = sizeof text;
-    if (item.hItem) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (at) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     return text;
+}
+
+HWND treeOf(HWND dialog) {
+    HWND tree = nullptr;
+    EnumChildWindows(dialog, findTree, reinterpret_cast<LPARAM>(&tree));
+    return tree;
+}
+
+std::string treeSelection(HWND dialog) {
+    HWND tree = treeOf(dialog);
+    return tree ? itemText(tree, TreeView_GetSelection(tree)) : "";
+}
+
+// Selects the selected folder's sibling `name`, as a click on it does.
+void clickSibling(HWND dialog, const std::string& name) {
+    HWND tree = treeOf(dialog);
+    HTREEITEM selected = tree ? TreeView_GetSelection(tree) : nullptr;
+    if (!selected) return;
+    HTREEITEM parent = TreeView_GetParent(tree, selected);
+    for (HTREEITEM at = parent ? TreeView_GetChild(tree, parent) : nullptr; at; at = TreeView_GetNextSibling(tree, at)) {
+        if (itemText(tree, at) != name) continue;
+        TreeView_SelectItem(tree, at);
+        return;
+    }
 }
 
 std::string documentsFolder() {
@@ -698,10 +720,11 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
          [&](HWND d) {
              // The chooser selects the start folder once its tree is filled, which under Wine may
              // come after the first tries and even after the tree showed the choice once: confirm
-             // only when the tree has shown the choice on two ticks in a row (or give up).
+             // only when the tree has shown the choice on two ticks in a row (or give up). Wine
+             // sometimes ignores BFFM_SETSELECTION by path, so the folder is clicked in the tree.
              steadyTicks = treeSelection(d) == otherName ? steadyTicks + 1 : 0;
              if (steadyTicks >= 2 || chooser.ticks >= 25) PostMessageA(d, WM_COMMAND, IDOK, 0);
-             else SendMessageA(d, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(otherBare.c_str()));
+             else clickSibling(d, otherName);
          },
          nullptr, "", "", 1, [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, otherBare},
     };
