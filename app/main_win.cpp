@@ -62,10 +62,13 @@ bool decideLayered() {
     return GetVersionExA(&v) && layeredFor(v.dwPlatformId, v.dwMajorVersion, v.dwMinorVersion);
 }
 
-static bool registerClass() {
+HICON loadSmallIcon() {
     int size = display::scaled(16);
-    smallIcon = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, size, size, 0));
+}
+
+static bool registerClass() {
+    smallIcon = loadSmallIcon();
     WNDCLASSA existing;
     if (GetClassInfoA(instance, kClassName, &existing)) return true;  // a second window in tests
     classIcon = smallIcon;

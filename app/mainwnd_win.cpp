@@ -77,7 +77,7 @@ void makeControlFont() {
     controlFontOwned = font != stock;
 }
 
-HWND controlOf(const ControlSpec& c) { return GetDlgItem(mainWindow, c.id); }
+Place placeOf(const ControlSpec& c) { return scaledPlace({c.x, c.y, c.w, c.h}); }
 
 void createControls(HWND window) {
     tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
@@ -90,7 +90,7 @@ void createControls(HWND window) {
         if (spin) style |= UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_AUTOBUDDY | UDS_ARROWKEYS | UDS_HOTTRACK;
         else if (edit) style |= WS_TABSTOP | ES_NUMBER;
         else style |= WS_BORDER | WS_TABSTOP | BS_PUSHBUTTON;
-        Place at = scaledPlace({c.x, c.y, c.w, c.h});
+        Place at = placeOf(c);
         HWND control = CreateWindowExA(edit ? WS_EX_CLIENTEDGE : 0, c.className, c.caption, style, at.x, at.y,
                                        at.w, at.h, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        instance, nullptr);
@@ -105,10 +105,10 @@ void createControls(HWND window) {
 void rescaleControls() {
     makeControlFont();
     for (const ControlSpec& c : kControls) {
-        HWND control = controlOf(c);
+        HWND control = GetDlgItem(mainWindow, c.id);
         if (!control) continue;
         if (c.className[0] == 'B') {
-            Place at = scaledPlace({c.x, c.y, c.w, c.h});
+            Place at = placeOf(c);
             MoveWindow(control, at.x, at.y, at.w, at.h, FALSE);
         }
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);

@@ -4,7 +4,6 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
-#include "display/geometry.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
@@ -74,8 +73,7 @@ void rebuildSystemMenu() {
 }
 
 void scaleIcon() {
-    int size = display::scaled(16);
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_TIV_SMALL), IMAGE_ICON, size, size, 0));
+    HICON icon = loadSmallIcon();
     if (!icon) return;
     HICON old = smallIcon;
     smallIcon = icon;

@@ -59,7 +59,8 @@ void makeLayered(uint32_t alpha);
 void makeOpaque();
 NOTIFYICONDATAA trayRecord(const char* tip);
 bool tray(DWORD operation, const char* tip);
-void scaleIcon();   // the small icon again, at the window's new scale
+HICON loadSmallIcon();   // resource 500 at 16 pixels scaled to the window's dpi
+void scaleIcon();        // the small icon again, at the window's new scale
 void rebuildSystemMenu();
 void menuLoop(bool entering);   // WM_ENTERMENULOOP, WM_EXITMENULOOP
 void forgetSystemMenu();        // a new window: its system menu is the default

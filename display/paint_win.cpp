@@ -21,7 +21,6 @@ struct SlotLook {
     uint32_t height;
     COLORREF text, back;
     bool marked;
-    int markSize;
     char face[settings::kTextSize];
     char shown[countdown::kTextBytes];
 };
@@ -69,7 +68,6 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
                              settings::timerCount(), displayWidth, displayHeight);
     int minArea = scaled(kMarkMinArea);
     look.marked = mark == countdown::shownTimer && displayWidth > minArea && displayHeight > minArea;
-    look.markSize = scaled(kMarkSize);
     settings::copyField(look.face, r.fontName[slot]);
     text::copyBounded(look.shown, countdown::slotText[slot], sizeof look.shown);
     if (drawnValid[slot] && std::memcmp(&drawn[slot], &look, sizeof look) == 0) return;
@@ -86,8 +84,10 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     DrawTextA(dc, look.shown, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 
     if (look.marked) {
-        RECT corner{area.left, area.top, area.left + look.markSize, area.top + look.markSize};
-        HFONT small = makeFont(static_cast<uint32_t>(look.markSize), look.face);
+        // A change of dpi lays the window out again, which brings a new buffer: no look is kept.
+        int size = scaled(kMarkSize);
+        RECT corner{area.left, area.top, area.left + size, area.top + size};
+        HFONT small = makeFont(static_cast<uint32_t>(size), look.face);
         SelectObject(dc, small);
         DeleteObject(font);
         font = small;

@@ -24,11 +24,7 @@ extern HWND mediaWindow;  // sound/sound_win.cpp
 
 namespace {
 
-std::string className(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using driver::className;
 
 }  // namespace
 

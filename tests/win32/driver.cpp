@@ -153,6 +153,24 @@ std::string text(HWND window) {
     return std::string(buffer, n > 0 ? n : 0);
 }
 
+std::string className(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+RECT placeOf(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::string rectText(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+           std::to_string(r.bottom - r.top);
+}
+
 std::string itemText(HWND parent, int id) {
     char buffer[1024] = "";
     int n = GetDlgItemTextA(parent, id, buffer, sizeof buffer);

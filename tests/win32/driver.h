@@ -46,6 +46,11 @@ bool waitExit(Tiv& tiv, DWORD timeoutMs = 15000);
 bool waitFor(const std::function<bool()>& condition, DWORD timeoutMs);
 
 std::string text(HWND window);
+std::string className(HWND window);
+// Where a child sits in its parent's client area, in pixels.
+RECT placeOf(HWND child);
+// A rectangle as "x,y wxh".
+std::string rectText(const RECT& r);
 std::string itemText(HWND parent, int id);
 uint32_t itemNumber(HWND parent, int id);
 SIZE windowSize(HWND window);

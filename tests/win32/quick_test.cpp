@@ -22,31 +22,15 @@ namespace {
 
 using settings::record;
 
-// A rectangle as "x,y wxh".
-std::string rectText(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-           std::to_string(r.bottom - r.top);
-}
-
-// Where a child sits in its dialog's client area, in pixels.
-RECT placeOf(HWND child) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+using driver::className;
+using driver::placeOf;
+using driver::rectText;
 
 // Mapped as the dialog manager maps a template: origin and size apart.
 RECT dialogUnits(HWND dialog, int x, int y, int w, int h) {
     RECT r{x, y, w, h};
     MapDialogRect(dialog, &r);
     return {r.left, r.top, r.left + r.right, r.top + r.bottom};
-}
-
-std::string className(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
 }
 
 bool hasStyle(HWND window, LONG bits) { return (GetWindowLongA(window, GWL_STYLE) & bits) == bits; }

@@ -42,24 +42,9 @@ std::string env(const char* name) {
     return v ? v : "";
 }
 
-std::string rectText(const RECT& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
-           std::to_string(r.bottom - r.top);
-}
-
-std::string classOf(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-// A child's rectangle in its parent's client coordinates.
-RECT placeOf(HWND child) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
+using driver::className;
+using driver::placeOf;
+using driver::rectText;
 
 BOOL CALLBACK addVisible(HWND child, LPARAM list) {
     if (IsWindowVisible(child)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
@@ -80,7 +65,7 @@ RECT captionNeeds(HWND c) {
     RECT client;
     GetClientRect(c, &client);
     LONG style = GetWindowLongA(c, GWL_STYLE);
-    bool wraps = classOf(c) == "Static" ? (style & SS_TYPEMASK) <= SS_RIGHT : (style & BS_MULTILINE) != 0;
+    bool wraps = className(c) == "Static" ? (style & SS_TYPEMASK) <= SS_RIGHT : (style & BS_MULTILINE) != 0;
     HDC dc = GetDC(c);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
     RECT need{0, 0, client.right, 0};
@@ -94,7 +79,7 @@ RECT captionNeeds(HWND c) {
 // the top, however tall the static is; any other control, all of it.
 RECT inkOf(HWND c) {
     RECT r = placeOf(c);
-    if (classOf(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) <= SS_RIGHT) {
+    if (className(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) <= SS_RIGHT) {
         RECT need = captionNeeds(c);
         r.bottom = std::min<LONG>(r.bottom, r.top + std::max<LONG>(need.bottom, 1));
     }
@@ -108,7 +93,7 @@ std::string faultsOf(HWND dialog, const std::string& name) {
     std::string faults;
     std::vector<HWND> controls = childrenOf(dialog);
     for (HWND c : controls) {
-        std::string cls = classOf(c), caption = driver::text(c);
+        std::string cls = className(c), caption = driver::text(c);
         LONG style = GetWindowLongA(c, GWL_STYLE);
         std::string who = name + " " + std::to_string(GetDlgCtrlID(c)) + " " + cls + " '" + driver::hex(caption) + "'";
         RECT client;
@@ -134,7 +119,7 @@ std::string faultsOf(HWND dialog, const std::string& name) {
         if (container(c, cls)) continue;
         for (HWND other : controls) {
             if (other == c || GetParent(other) != GetParent(c)) continue;
-            std::string otherClass = classOf(other);
+            std::string otherClass = className(other);
             if (container(other, otherClass) || other < c) continue;
             RECT a = inkOf(other), mine = inkOf(c), both;
             if (IntersectRect(&both, &mine, &a))
@@ -168,7 +153,7 @@ uint32_t pixelSum(HWND main) {
     inproc::Shot shot = inproc::shoot(main, client);
     std::vector<RECT> arrows;
     for (HWND c : childrenOf(main))
-        if (classOf(c) == UPDOWN_CLASSA) arrows.push_back(placeOf(c));
+        if (className(c) == UPDOWN_CLASSA) arrows.push_back(placeOf(c));
     uint32_t sum = 2166136261u;   // FNV-1a
     for (int y = 0; y < client.bottom; ++y) {
         for (int x = 0; x < client.right; ++x) {

@@ -30,11 +30,7 @@ namespace {
 
 // ---- Reading the page
 
-std::string className(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
+using driver::className;
 
 std::string listItems(HWND list) {
     std::string items;
