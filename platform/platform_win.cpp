@@ -31,10 +31,16 @@ UINT systemDpi() {
 }
 
 UINT windowDpi(HWND window) {
-    // Windows 10 1607 and later; older systems start all the same.
+    // Windows 10 1607 and later; older systems start all the same. Looked up
+    // once, by the main thread, which alone asks.
     using DpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto forWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("USER32.dll"), "GetDpiForWindow")));
+    static DpiForWindow forWindow;
+    static bool lookedUp;
+    if (!lookedUp) {
+        forWindow = reinterpret_cast<DpiForWindow>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("USER32.dll"), "GetDpiForWindow")));
+        lookedUp = true;
+    }
     UINT dpi = forWindow && window ? forWindow(window) : 0;
     return dpi ? dpi : systemDpi();
 }

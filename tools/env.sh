@@ -111,9 +111,38 @@ tiv_ensure_packages() {
   fi
   tiv_say "installing: $missing"
   if [ -n "$multiarch" ]; then dpkg --add-architecture i386 || return 1; fi
-  apt-get update -q || return 1
+  tiv_apt_update
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing || return 1
+  tiv_apt_install $missing
+}
+
+# A mirror being synced fails one index now and then; the other lists are still updated, so a
+# failure here is only reported: the install says whether it mattered.
+tiv_apt_update() {
+  local i
+  for i in 1 2 3; do
+    apt-get update -q && return 0
+    [ "$i" = 3 ] || { tiv_say "apt-get update failed (try $i of 3); again in ${TIV_APT_PAUSE:-15} s"; sleep "${TIV_APT_PAUSE:-15}"; }
+  done
+  tiv_say "apt-get update failed 3 times; installing from the package lists apt has"
+}
+
+# With one index missing (say the security archive's i386 list), amd64 libraries have newer
+# candidates than their i386 twins and apt reports held broken packages; the release's own
+# suite as target installs matching versions.
+tiv_apt_install() {
+  local release left
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@" && return 0
+  release=$(. "${TIV_OS_RELEASE:-/etc/os-release}" 2>/dev/null && printf '%s' "${VERSION_CODENAME:-}") || release=
+  if [ -n "$release" ]; then
+    tiv_say "install failed; trying again with the release '$release' as target"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends -t "$release" "$@" &&
+      return 0
+  fi
+  left=$(tiv_missing_packages)
+  tiv_say "could not install: ${left:-$*}"
+  tiv_say "try: apt-get update && apt-get install -y --no-install-recommends${release:+ -t $release} ${left:-$*}"
+  return 1
 }
 
 tiv_toolchain() {
