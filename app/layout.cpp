@@ -44,4 +44,23 @@ FieldLayout layOut(int clientWidth, int clientHeight) {
     return layout;
 }
 
+bool plausibleDpi(uint32_t dpi) { return dpi >= kMinDpi && dpi <= kMaxDpi; }
+
+bool plausibleWindow(const Box& r) {
+    // Windows keeps window coordinates to 16 bits.
+    const int64_t kLimit = 32767;
+    auto within = [&](int64_t v) { return v >= -kLimit && v <= kLimit; };
+    return within(r.left) && within(r.top) && within(r.right) && within(r.bottom) && r.right > r.left &&
+           r.bottom > r.top;
+}
+
+Box rescaledWindow(const Box& current, uint32_t fromDpi, uint32_t toDpi) {
+    if (!plausibleDpi(fromDpi) || !plausibleDpi(toDpi)) return current;
+    auto rescale = [&](int length) {
+        return static_cast<int>((static_cast<int64_t>(length) * toDpi + fromDpi / 2) / fromDpi);
+    };
+    return {current.left, current.top, current.left + rescale(current.right - current.left),
+            current.top + rescale(current.bottom - current.top)};
+}
+
 }  // namespace app

@@ -28,4 +28,17 @@ int editWidth(int width);
 // size; returns where the time fields go.
 FieldLayout layOut(int clientWidth, int clientHeight);
 
+// A change of scale. Windows scales from 100 to 500 %; a message that names
+// another dpi did not come from it.
+constexpr uint32_t kMinDpi = 96;
+constexpr uint32_t kMaxDpi = 480;
+struct Box { int left, top, right, bottom; };
+bool plausibleDpi(uint32_t dpi);
+// A window rectangle the system could suggest: not empty, and within the
+// coordinates a window can have.
+bool plausibleWindow(const Box& r);
+// The window's rectangle at a new scale, about its top-left corner: what a
+// change of scale takes when the suggestion cannot be trusted.
+Box rescaledWindow(const Box& current, uint32_t fromDpi, uint32_t toDpi);
+
 }  // namespace app

@@ -102,7 +102,25 @@ static bool handleKey(const MSG& msg) {
     }
 }
 
+// Windows only sends these, with a pointer in lParam, on the receiving
+// window's thread; a posted copy was made by some other program. Dropped
+// before any loop of this thread dispatches it: the options sheet's and the
+// dialogs' as well as our own.
+static LRESULT CALLBACK dropPostedPointers(int code, WPARAM removal, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && (msg->message == WM_NOTIFY || msg->message == kMsgDpiChanged)) msg->message = WM_NULL;
+    return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+static void filterPostedPointers() {
+    static DWORD filtered;   // the thread whose queue is filtered
+    if (filtered == GetCurrentThreadId()) return;
+    if (SetWindowsHookExA(WH_GETMESSAGE, dropPostedPointers, nullptr, GetCurrentThreadId()))
+        filtered = GetCurrentThreadId();
+}
+
 bool openMainWindow() {
+    filterPostedPointers();
     layeredSupported = decideLayered();
     // Until the window exists and knows its monitor, the screen's scale.
     display::dpi = platform::systemDpi();

@@ -173,17 +173,34 @@ void onSize(HWND window, WPARAM type) {
     layOutWindow();
 }
 
+// The rectangle the system suggests for a new scale, when it points at a
+// plausible window in this process; else the window rescaled where it stands.
+RECT newScaleRect(HWND window, UINT dpi, LPARAM lParam) {
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (platform::readable(suggested, sizeof(RECT))) {
+        RECT r = *suggested;
+        if (plausibleWindow({r.left, r.top, r.right, r.bottom})) return r;
+    }
+    RECT now{};
+    GetWindowRect(window, &now);
+    Box r = rescaledWindow({now.left, now.top, now.right, now.bottom}, display::dpi, dpi);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
 // Moved to a monitor of another scale, or that monitor's scale changed.
-void onDpiChanged(HWND window, WPARAM wParam, const RECT* suggested) {
+void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    // The system sends it on the window's own thread, during a move: a copy
+    // from another thread or program is forged (posted ones never get here).
+    if (InSendMessage()) return;
     UINT dpi = LOWORD(wParam);
-    if (dpi == 0 || dpi == display::dpi) return;
+    if (HIWORD(wParam) != dpi || !plausibleDpi(dpi) || dpi == display::dpi) return;
+    RECT to = newScaleRect(window, dpi, lParam);
     display::dpi = dpi;
     rescaleControls();
     scaleIcon();
-    if (suggested && !placing && !IsIconic(window)) {
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (!placing && !IsIconic(window))
+        SetWindowPos(window, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     layOutWindow();
     // The controls too: new fonts were set without drawing, and a move to a
     // size the window already has redraws nothing by itself.
@@ -310,7 +327,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case platform::kMsgAlarmStep:
         countdown::alarmStep(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
         return 0;
-    case kMsgDpiChanged: onDpiChanged(window, wParam, reinterpret_cast<const RECT*>(lParam)); return 0;
+    case kMsgDpiChanged: onDpiChanged(window, wParam, lParam); return 0;
     case WM_ENTERMENULOOP: menuLoop(true); return 0;
     case WM_EXITMENULOOP: menuLoop(false); return 0;
     default:

@@ -163,7 +163,8 @@ HPROPSHEETPAGE makePage(int templateId, DLGPROC proc) {
 INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: init(page); return TRUE;
-    case WM_NOTIFY: return onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+    // Only the sheet and the page's controls notify, on this thread.
+    case WM_NOTIFY: return InSendMessage() ? FALSE : onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
     case WM_COMMAND: onCommand(page, LOWORD(wParam)); return TRUE;
     case WM_DESTROY: removeTips(page); return FALSE;
     default: return FALSE;

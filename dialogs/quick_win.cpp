@@ -141,7 +141,8 @@ INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, L
         applyEnableRule(page);
         return TRUE;
     case WM_NOTIFY:
-        return onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        // Only the sheet and the page's controls notify, on this thread.
+        return InSendMessage() ? FALSE : onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
     case WM_DESTROY:
         removeTips(page);
         return FALSE;

@@ -45,6 +45,17 @@ UINT windowDpi(HWND window) {
     return dpi ? dpi : systemDpi();
 }
 
+bool readable(const void* at, size_t size) {
+    MEMORY_BASIC_INFORMATION region;
+    if (!at || !VirtualQuery(at, &region, sizeof region) || region.State != MEM_COMMIT) return false;
+    const DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    if (!(region.Protect & kReadable) || (region.Protect & PAGE_GUARD)) return false;
+    uintptr_t start = reinterpret_cast<uintptr_t>(at);
+    uintptr_t end = reinterpret_cast<uintptr_t>(region.BaseAddress) + region.RegionSize;
+    return start + size >= start && start + size <= end;
+}
+
 uint32_t tickCount() { return GetTickCount(); }
 void sleepMs(uint32_t ms) { Sleep(ms); }
 

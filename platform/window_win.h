@@ -16,4 +16,8 @@ constexpr UINT kMsgAlarmStep = WM_APP + 1;
 UINT systemDpi();
 UINT windowDpi(HWND window);
 
+// Whether [at, at + size) is committed memory of this process that can be
+// read: a pointer that arrived in a message is checked before it is used.
+bool readable(const void* at, size_t size);
+
 }  // namespace platform

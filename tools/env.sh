@@ -19,6 +19,9 @@ TIV_BUILD=$TIV_ROOT/build
 TIV_NATIVE_DIR=$TIV_BUILD/native
 TIV_LOCALE_DIR=$TIV_BUILD/locale
 TIV_WINE_HOME=$TIV_BUILD/home
+# Every test's limit in seconds: a Windows test's is also its Wine run's (cmake/wine-emulator.sh).
+TIV_NATIVE_LIMIT=60
+TIV_WINDOWS_LIMIT=${TIV_WINE_TIMEOUT:-110}
 TIV_LOG_DIR=$TIV_BUILD/logs
 
 tiv_say() { printf 'tiv: %s\n' "$*" >&2; }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "app/keys.h"
 #include "app/layout.h"
 #include "app/state.h"
@@ -186,4 +189,35 @@ TEST(Startup, LayeredWindowsOnlyOnNtFiveToSix) {
     for (const auto& c : cases)
         EXPECT_EQ(app::layeredFor(c.platform, c.major, c.minor), c.want)
             << c.platform << " " << c.major << "." << c.minor;
+}
+
+// What a change of scale takes: the system's suggestion only when both it and
+// the dpi are ones Windows could send, else the current rectangle rescaled.
+TEST(DpiChange, TakesOnlyWhatWindowsCouldSend) {
+    const app::Box current{100, 50, 235, 170};   // 135 x 120
+    struct Row {
+        const char* name;
+        uint32_t dpi;
+        app::Box suggested;
+        bool dpiOk, windowOk;
+        app::Box rescaled;   // current, from 96 to dpi
+    } rows[] = {
+        {"150 %", 144, {100, 50, 303, 230}, true, true, {100, 50, 303, 230}},
+        {"500 %", 480, {-200, -100, 475, 500}, true, true, {100, 50, 775, 650}},
+        {"below 100 %", 95, {100, 50, 235, 170}, false, true, current},
+        {"above 500 %", 481, {100, 50, 235, 170}, false, true, current},
+        {"a dpi of 0", 0, {0, 0, 0, 0}, false, false, current},
+        {"empty rectangle", 120, {100, 50, 100, 170}, true, false, {100, 50, 269, 200}},
+        {"upside down", 120, {100, 170, 235, 50}, true, false, {100, 50, 269, 200}},
+        {"beyond 16 bits", 120, {0, 0, 40000, 300}, true, false, {100, 50, 269, 200}},
+        {"junk words", 192, {INT32_MIN, 16, INT32_MAX, 0x7fffffff}, true, false, {100, 50, 370, 290}},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(app::plausibleDpi(r.dpi), r.dpiOk) << r.name;
+        EXPECT_EQ(app::plausibleWindow(r.suggested), r.windowOk) << r.name;
+        app::Box got = app::rescaledWindow(current, 96, r.dpi);
+        EXPECT_EQ((std::vector<int>{got.left, got.top, got.right, got.bottom}),
+                  (std::vector<int>{r.rescaled.left, r.rescaled.top, r.rescaled.right, r.rescaled.bottom}))
+            << r.name;
+    }
 }

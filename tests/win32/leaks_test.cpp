@@ -329,11 +329,11 @@ RECT displayArea() {
 
 // Four slots, each painted with its own brush and font (and the mark's) into
 // the kept back buffer through a memory DC: ten GDI objects made and deleted
-// a paint, a million in all, fifteen times what Wine's GDI table can hold.
+// a paint, a hundred thousand in all, more than Wine's GDI table can hold.
 // The paint is called as WM_PAINT calls it, without the message's round
 // trip, which would double the run time.
-TEST_F(Leaks, PaintingFourTimersAHundredThousandTimes) {
-    const int kPaints = 100000;
+TEST_F(Leaks, PaintingFourTimersTenThousandTimes) {
+    const int kPaints = 10000;
     main = inproc::open([] {
         settings::Record& r = settings::record;
         r.timerCountIndex = 3;
@@ -577,8 +577,8 @@ int tooltipTools() { return static_cast<int>(SendMessageA(app::tooltip, TTM_GETT
 // Each opening makes the sheet and its first page; every fifth also shows the
 // other two (each makes its controls and tooltips when first shown). OK and
 // Cancel close it turn about.
-TEST_F(Leaks, OptionsSheetOpenedHundredTimes) {
-    const int kOpenings = 100;
+TEST_F(Leaks, OptionsSheetOpenedFiftyTimes) {
+    const int kOpenings = 50;
     main = inproc::open();
     ASSERT_NE(main, nullptr);
     DWORD self = GetCurrentThreadId();

@@ -608,40 +608,61 @@ BOOL CALLBACK findTree(HWND w, LPARAM found) {
     return FALSE;
 }
 
-// The text of the item selected in the folder chooser's tree.
-std::string itemText(HWND tree, HTREEITEM at) {
-    char text[MAX_PATH] = "";
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = at;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    if (at) SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 HWND treeOf(HWND dialog) {
     HWND tree = nullptr;
     EnumChildWindows(dialog, findTree, reinterpret_cast<LPARAM>(&tree));
     return tree;
 }
 
-std::string treeSelection(HWND dialog) {
-    HWND tree = treeOf(dialog);
-    return tree ? itemText(tree, TreeView_GetSelection(tree)) : "";
+// The folder of a tree item. The chooser keeps each item's absolute item id
+// list third in the record its lParam points to (the chooser runs in this
+// process): paths, unlike the items' localised names, can be compared.
+std::string itemPath(HWND tree, HTREEITEM at) {
+    TVITEMA item{};
+    item.mask = TVIF_PARAM;
+    item.hItem = at;
+    if (!at || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) || !item.lParam) return "";
+    auto* data = reinterpret_cast<LPCITEMIDLIST*>(item.lParam);
+    char path[MAX_PATH] = "";
+    if (!data[2] || !SHGetPathFromIDListA(data[2], path)) return "";
+    char full[MAX_PATH] = "";
+    std::string folder = GetLongPathNameA(path, full, sizeof full) ? full : path;
+    if (!folder.empty() && folder.back() == '\\') folder.pop_back();   // a drive's "C:\"
+    return folder;
 }
 
-// Selects the selected folder's sibling `name`, as a click on it does.
-void clickSibling(HWND dialog, const std::string& name) {
+std::string treeSelection(HWND dialog) {
     HWND tree = treeOf(dialog);
-    HTREEITEM selected = tree ? TreeView_GetSelection(tree) : nullptr;
-    if (!selected) return;
-    HTREEITEM parent = TreeView_GetParent(tree, selected);
-    for (HTREEITEM at = parent ? TreeView_GetChild(tree, parent) : nullptr; at; at = TreeView_GetNextSibling(tree, at)) {
-        if (itemText(tree, at) != name) continue;
-        TreeView_SelectItem(tree, at);
-        return;
+    return tree ? itemPath(tree, TreeView_GetSelection(tree)) : "";
+}
+
+// Walks the tree from its root to `path`, expanding each folder on the way,
+// and selects it as a click does: Wine's chooser does not always keep a
+// selection asked for by path. Items without a folder of their own (the
+// computer) are looked into near the root.
+bool selectInTree(HWND tree, HTREEITEM parent, const std::string& path, int depth) {
+    for (HTREEITEM at = TreeView_GetChild(tree, parent); at; at = TreeView_GetNextSibling(tree, at)) {
+        std::string here = itemPath(tree, at);
+        if (lstrcmpiA(here.c_str(), path.c_str()) == 0) {
+            TreeView_SelectItem(tree, at);
+            return true;
+        }
+        bool above = !here.empty() && here.size() < path.size() && path[here.size()] == '\\' &&
+                     CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, here.c_str(), -1, path.c_str(),
+                                    static_cast<int>(here.size())) == CSTR_EQUAL;
+        if (!above && !(here.empty() && depth < 2)) continue;
+        TreeView_Expand(tree, at, TVE_EXPAND);
+        if (selectInTree(tree, at, path, depth + 1)) return true;
     }
+    return false;
+}
+
+void selectFolder(HWND dialog, const std::string& path) {
+    HWND tree = treeOf(dialog);
+    HTREEITEM root = tree ? TreeView_GetRoot(tree) : nullptr;
+    if (!root) return;
+    TreeView_Expand(tree, root, TVE_EXPAND);
+    selectInTree(tree, root, path, 0);
 }
 
 std::string documentsFolder() {
@@ -657,7 +678,8 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
     driver::writeFile(wave, {'R', 'I', 'F', 'F'});
     std::string other = driver::newTempFolder("tipother");
     std::string otherBare = other.substr(0, other.size() - 1);
-    std::string otherName = otherBare.substr(otherBare.find_last_of('\\') + 1);
+    char longForm[MAX_PATH] = "";
+    std::string otherLong = GetLongPathNameA(otherBare.c_str(), longForm, sizeof longForm) ? longForm : otherBare;
     int steadyTicks = 0;
     auto confirmColour = [](HWND d) {
         SetDlgItemInt(d, 706, 10, FALSE);   // red, green, blue
@@ -716,11 +738,10 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
          [&](HWND d) {
              // The chooser selects the start folder once its tree is filled, which under Wine may
              // come after the first tries and even after the tree showed the choice once: confirm
-             // only when the tree has shown the choice on two ticks in a row (or give up). Wine
-             // sometimes ignores BFFM_SETSELECTION by path, so the folder is clicked in the tree.
-             steadyTicks = treeSelection(d) == otherName ? steadyTicks + 1 : 0;
+             // only when the tree has shown the choice on two ticks in a row (or give up).
+             steadyTicks = lstrcmpiA(treeSelection(d).c_str(), otherLong.c_str()) == 0 ? steadyTicks + 1 : 0;
              if (steadyTicks >= 2 || chooser.ticks >= 25) PostMessageA(d, WM_COMMAND, IDOK, 0);
-             else clickSibling(d, otherName);
+             else selectFolder(d, otherLong);
          },
          nullptr, "", "", 1, [this] { return driver::itemText(page, IDC_TP_SOUNDPATH); }, otherBare},
     };
