@@ -40,7 +40,9 @@ HWND open(const std::function<void()>& edit) {
     app::mainThreadId = GetCurrentThreadId();
     InitCommonControls();
     if (!app::openMainWindow()) return nullptr;
-    pump(100);  // the start-up timer loads every slot
+    // The start-up timer loads every slot (and formats its text), 50 ms on.
+    if (!pumpUntil([] { return countdown::slotText[0][0] != '\0'; }, 3000)) return nullptr;
+    pump(0);
     return app::mainWindow;
 }
 

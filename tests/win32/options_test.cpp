@@ -158,14 +158,12 @@ TEST_F(OptionsSheet, ResetAndSimpleModeAskFirst) {
         EXPECT_EQ(settings::record.mute, 1u) << "取消 changes nothing";
         PostMessageA(page, WM_COMMAND, 10, 0);
         answerBox(mainThread, IDOK);
-        Sleep(200);
-        EXPECT_EQ(settings::record.mute, 0u) << "确定 restores the defaults";
+        EXPECT_TRUE(driver::waitFor([] { return settings::record.mute == 0; }, 3000)) << "确定 restores the defaults";
         EXPECT_EQ(settings::record.days, 3u) << "the days stay";
         EXPECT_EQ(driver::itemText(main, 1002), "5") << "the time fields are written";
         PostMessageA(page, WM_COMMAND, 1002, 0);  // 简易模式
         answerBox(mainThread, IDOK);
-        Sleep(200);
-        EXPECT_EQ(settings::record.interfaceLevel, 0u);
+        EXPECT_TRUE(driver::waitFor([] { return settings::record.interfaceLevel == 0; }, 3000));
         EXPECT_EQ(settings::record.timerCountIndex, 0u);
         settings::record.timerCountIndex = 2;   // the reset comes only at the close
         // A second 1006 while the sheet is open opens nothing more: it
