@@ -189,9 +189,8 @@ RECT newScaleRect(HWND window, UINT dpi, LPARAM lParam) {
 
 // Moved to a monitor of another scale, or that monitor's scale changed.
 void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
-    // The system sends it on the window's own thread, during a move: a copy
-    // from another thread or program is forged (posted ones never get here).
-    if (InSendMessage()) return;
+    // Posted copies never get here (see main_win.cpp); a sent one may still
+    // come from any program.
     UINT dpi = LOWORD(wParam);
     if (HIWORD(wParam) != dpi || !plausibleDpi(dpi) || dpi == display::dpi) return;
     RECT to = newScaleRect(window, dpi, lParam);

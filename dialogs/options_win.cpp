@@ -10,6 +10,7 @@
 #include "dialogs/options.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
@@ -160,11 +161,12 @@ HPROPSHEETPAGE makePage(int templateId, DLGPROC proc) {
 
 }  // namespace
 
+bool notifiedHere(LPARAM lParam) { return platform::readable(reinterpret_cast<const void*>(lParam), sizeof(NMHDR)); }
+
 INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG: init(page); return TRUE;
-    // Only the sheet and the page's controls notify, on this thread.
-    case WM_NOTIFY: return InSendMessage() ? FALSE : onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_NOTIFY: return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_COMMAND: onCommand(page, LOWORD(wParam)); return TRUE;
     case WM_DESTROY: removeTips(page); return FALSE;
     default: return FALSE;

@@ -12,6 +12,9 @@ void openOptionsSheet();
 INT_PTR CALLBACK timerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// Whether a page's WM_NOTIFY points at a header in this process: the system's
+// always does, a copy another program sends may point anywhere.
+bool notifiedHere(LPARAM lParam);
 
 // The left click's box of twelve presets (template 1006), opened near the
 // cursor; a pick loads (and may start) the shown timer.

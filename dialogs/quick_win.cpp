@@ -141,8 +141,7 @@ INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, L
         applyEnableRule(page);
         return TRUE;
     case WM_NOTIFY:
-        // Only the sheet and the page's controls notify, on this thread.
-        return InSendMessage() ? FALSE : onNotify(page, reinterpret_cast<const NMHDR*>(lParam));
+        return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_DESTROY:
         removeTips(page);
         return FALSE;

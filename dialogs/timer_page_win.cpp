@@ -350,9 +350,8 @@ INT_PTR CALLBACK timerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     case WM_INITDIALOG: onInit(page); return TRUE;
     case WM_COMMAND: return onCommand(page, LOWORD(wParam)) ? TRUE : FALSE;
     case WM_PAINT: paintSwatches(page); return TRUE;
-    // Only the sheet and the page's controls notify, on this thread.
     case WM_NOTIFY:
-        if (InSendMessage()) return FALSE;
+        if (!notifiedHere(lParam)) return FALSE;
         onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
         return TRUE;
     case WM_DESTROY: removeTooltips(page); return FALSE;

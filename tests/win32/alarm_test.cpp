@@ -245,6 +245,7 @@ TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
         }
         inproc::pump(5);
     }
+    watch();            // a completion in the loop's last pump
     counting = false;   // the pause below moves the mark too
     SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
     ASSERT_EQ(runState[0], countdown::kIdle);

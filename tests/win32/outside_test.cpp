@@ -73,8 +73,9 @@ BOOL CALLBACK collectChildDialogs(HWND child, LPARAM found) {
 
 // The system sends WM_DPICHANGED and WM_NOTIFY only on the window's own thread,
 // with a pointer in lParam. Copies another program posts or sends, with junk
-// for that pointer, change nothing: the scale stays, the options sheet's pages
-// go on, and a running count ends with its finish window.
+// for that pointer, break nothing: posted ones and impossible scales change
+// nothing, the options sheet's pages go on, and a running count ends with its
+// finish window.
 TEST(OutsideMessages, ForgedScaleChangesAndNotificationsChangeNothing) {
     std::string folder = preparedFolder([](std::vector<unsigned char>& f) { putDword(f, 8 + 2140, 8000); });
     Tiv tiv;
@@ -116,9 +117,30 @@ TEST(OutsideMessages, ForgedScaleChangesAndNotificationsChangeNothing) {
     SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     EXPECT_TRUE(waitFor([&] { return !IsWindow(sheet); }, 5000)) << "the options sheet did not close";
 
-    for (WPARAM w : dpis) forge(main, 0x02E0, w);   // WM_DPICHANGED
+    // Posted copies are dropped whatever they hold; sent ones naming a dpi
+    // Windows never uses are ignored.
+    const UINT kDpiChanged = 0x02E0;
+    for (WPARAM w : dpis)
+        for (LPARAM l : pointers) PostMessageA(main, kDpiChanged, w, l);
+    for (WPARAM w : {MAKEWPARAM(0xFFFF, 0xFFFF), WPARAM(0), MAKEWPARAM(95, 95), MAKEWPARAM(481, 481),
+                     MAKEWPARAM(144, 96)})
+        for (LPARAM l : pointers) {
+            DWORD_PTR result;
+            SendMessageTimeoutA(main, kDpiChanged, w, l, SMTO_ABORTIFHUNG, 2000, &result);
+        }
     EXPECT_TRUE(answers(main)) << "Tiv stopped answering after forged scale changes";
-    EXPECT_EQ(rectText(placeOf(GetDlgItem(main, 1000))), "3,3 60x25") << "the forged scale was taken";
+    EXPECT_EQ(rectText(placeOf(GetDlgItem(main, 1000))), "3,3 60x25") << "a forged scale was taken";
+    // A dpi Windows uses with a rectangle that is not Tiv's: the window is
+    // rescaled where it stands, and back.
+    SIZE before = windowSize(main);
+    for (UINT dpi : {144u, 96u}) {
+        DWORD_PTR result;
+        SendMessageTimeoutA(main, kDpiChanged, MAKEWPARAM(dpi, dpi), 0x10, SMTO_ABORTIFHUNG, 2000, &result);
+        SIZE button = windowSize(GetDlgItem(main, 1000)), now = windowSize(main);
+        EXPECT_EQ(button.cx * 100 + button.cy, dpi == 144 ? 9038 : 6025) << "button 1000 at " << dpi;
+        EXPECT_NEAR(now.cx, MulDiv(before.cx, dpi, 96), 1) << dpi;
+        EXPECT_NEAR(now.cy, MulDiv(before.cy, dpi, 96), 1) << dpi;
+    }
     EXPECT_LT(GetTickCount() - startedAt, 7000u) << "forging took too long to prove the count went on";
 
     HWND box = waitBox(tiv, 15000);
