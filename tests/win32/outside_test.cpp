@@ -106,7 +106,10 @@ TEST(OutsideMessages, ForgedScaleChangesAndNotificationsChangeNothing) {
             if (FindWindowExA(w, nullptr, "SysTabControl32", nullptr)) sheet = w;
         return sheet != nullptr;
     }, 10000)) << "no options sheet";
-    for (int page = 2; page >= 0; --page) SendMessageA(sheet, PSM_SETCURSEL, page, 0);
+    // Every send has a timeout: a Tiv that a forged message stopped must fail the test, not hang it.
+    DWORD_PTR ignored;
+    for (int page = 2; page >= 0; --page)
+        SendMessageTimeoutA(sheet, PSM_SETCURSEL, page, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     std::vector<HWND> pages;
     EnumChildWindows(sheet, collectChildDialogs, reinterpret_cast<LPARAM>(&pages));
     EXPECT_EQ(pages.size(), 3u);
@@ -114,7 +117,7 @@ TEST(OutsideMessages, ForgedScaleChangesAndNotificationsChangeNothing) {
     // The sheet itself is the system's: only what reaches it through Tiv's own queue.
     for (LPARAM l : pointers) PostMessageA(sheet, WM_NOTIFY, 0, l);
     EXPECT_TRUE(answers(main)) << "Tiv stopped answering after forged notifications";
-    SendMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    SendMessageTimeoutA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0, SMTO_ABORTIFHUNG, 2000, &ignored);
     EXPECT_TRUE(waitFor([&] { return !IsWindow(sheet); }, 5000)) << "the options sheet did not close";
 
     // Posted copies are dropped whatever they hold; sent ones naming a dpi
