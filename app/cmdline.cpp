@@ -79,7 +79,7 @@ void readOptions(const char* commandLine) {
     char token[kTokenChars + 1];
     for (uint32_t n = 1; commandToken(commandLine, n, token) == TokenStatus::Found; ++n) {
         if (endsWithG(token)) {
-            countdown::runState[0] = countdown::kCounting;
+            countdown::state.slots[0].runState = countdown::kCounting;
             continue;
         }
         if (std::strncmp(token, "/s=", 3) == 0) {
@@ -89,9 +89,9 @@ void readOptions(const char* commandLine) {
         } else if (std::strncmp(token, "/h=", 3) == 0) {
             r.hours = optionValue(token);
         } else if (std::strncmp(token, "/a=", 3) == 0) {
-            if (!settings::finishTextOverridden) settings::copyField(settings::savedFinishText, r.finishText[0]);
+            if (!settings::store.finishTextOverridden) settings::copyField(settings::store.savedFinishText, r.finishText[0]);
             settings::copyField(r.finishText[0], token + 3);
-            settings::finishTextOverridden = true;
+            settings::store.finishTextOverridden = true;
         }
     }
 }

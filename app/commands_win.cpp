@@ -21,14 +21,14 @@ namespace {
 uint32_t toggled(uint32_t flag) { return flag == 0 ? 1 : 0; }
 
 bool allSlotsBusy() {
-    for (auto& code : countdown::runState)
-        if (code == countdown::kIdle) return false;
+    for (const countdown::Slot& slot : countdown::state.slots)
+        if (slot.runState == countdown::kIdle) return false;
     return true;
 }
 
 void openHelp() {
     char path[settings::kFolderSize];
-    text::copy(settings::programFolder, path);
+    text::copy(settings::store.programFolder, path);
     if (text::length(path) + 11 < sizeof path) text::append(path, "ReadMe.htm");
     ShellExecuteA(mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -45,8 +45,8 @@ void toggleTransparency() {
 }
 
 void toggleCustomTime() {
-    countdown::customTimeOn = toggled(countdown::customTimeOn);
-    BOOL enable = countdown::customTimeOn ? FALSE : TRUE;
+    countdown::state.customTimeOn = toggled(countdown::state.customTimeOn);
+    BOOL enable = countdown::state.customTimeOn ? FALSE : TRUE;
     static const int kFields[] = {IDC_HOURS, IDC_MINUTES, IDC_SECONDS, IDC_DAYS};
     for (int id : kFields) EnableWindow(GetDlgItem(mainWindow, id), enable);
 }
@@ -54,7 +54,7 @@ void toggleCustomTime() {
 // Words-file entries: texts 2101-2299, sounds 2301-2399; a longer list is
 // shown whole but only these ids act.
 bool chooseWordsEntry(uint32_t id) {
-    uint32_t slot = settings::slotIndex(countdown::shownTimer);
+    uint32_t slot = settings::slotIndex(countdown::state.shownTimer);
     settings::Record& r = settings::record;
     if (id >= CMD_TEXT_FIRST && id <= CMD_TEXT_LAST) {
         uint32_t k = id - CMD_TEXT_FIRST;
@@ -73,7 +73,7 @@ bool chooseWordsEntry(uint32_t id) {
 }
 
 void openOptions() {
-    if (optionsOpen) return;
+    if (state.optionsOpen) return;
     dialogs::openOptionsSheet();
     // The sheet may have changed hideButtons.
     if (countdown::anyNotIdle()) applyControlVisibility();
@@ -81,7 +81,7 @@ void openOptions() {
 
 void setTimerCount(uint32_t index) {
     settings::record.timerCountIndex = index;
-    countdown::shownTimer = index;
+    countdown::state.shownTimer = index;
     InvalidateRect(mainWindow, nullptr, TRUE);
     refreshStartStopCaption();
 }
@@ -100,7 +100,7 @@ void dispatchCommand(WPARAM wParam) {
     case IDC_STARTSTOP: countdown::startStop(); break;
     case IDC_RESET: countdown::resetShown(); break;
     case IDC_SHOWHELP: openHelp(); break;
-    case IDC_ABOUT: if (!aboutOpen) showAbout(); break;
+    case IDC_ABOUT: if (!state.aboutOpen) showAbout(); break;
     case IDC_SIMPLE: restoreDefaultSize(); break;
     case IDC_OPTIONS: openOptions(); break;
     case CMD_HIDEBUTTONS:
@@ -114,7 +114,7 @@ void dispatchCommand(WPARAM wParam) {
     case CMD_MUTE: r.mute = toggled(r.mute); break;
     case CMD_ENDSOUND:
         platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
+        sound::state.mediaLoaded = 0;
         break;
     case CMD_TRANSPARENT: toggleTransparency(); break;
     case CMD_EXIT: DestroyWindow(mainWindow); break;

@@ -22,12 +22,12 @@ KeyBinding keyBinding(uint32_t virtualKey) {
 }
 
 uint32_t previousTimer() {
-    uint32_t shown = countdown::shownTimer;
+    uint32_t shown = countdown::state.shownTimer;
     return shown == 0 || shown > settings::timerCount() ? settings::timerCount() : shown - 1;
 }
 
 uint32_t nextTimer() {
-    uint32_t shown = countdown::shownTimer + 1;
+    uint32_t shown = countdown::state.shownTimer + 1;
     return shown > settings::timerCount() ? 0 : shown;
 }
 

@@ -26,15 +26,15 @@ int editWidth(int width) {
 
 FieldLayout layOut(int clientWidth, int clientHeight) {
     bool visible = controlsVisible();
-    display::displayTop = visible ? scaled(kStripHeight) : 0;
-    display::displayWidth = clientWidth;
-    display::displayHeight = clientHeight - display::displayTop;
-    int w = editWidth(display::displayWidth);
+    display::view.top = visible ? scaled(kStripHeight) : 0;
+    display::view.width = clientWidth;
+    display::view.height = clientHeight - display::view.top;
+    int w = editWidth(display::view.width);
     FieldLayout layout{};
     int x = scaled(3), y = scaled(30), h = scaled(22);
     for (int pair = 0; pair < 4; ++pair) {
         bool days = pair == 0;
-        if (days && display::displayWidth <= scaled(kDaysThreshold)) continue;  // hidden, x stays
+        if (days && display::view.width <= scaled(kDaysThreshold)) continue;  // hidden, x stays
         layout.pairs[pair].shown = days ? visible : true;
         layout.pairs[pair].edit = {x, y, w, h};
         x += w - scaled(2);

@@ -32,14 +32,14 @@ void prepareFolders() {
     char found[settings::kFolderSize] = "";
     DWORD n = GetModuleFileNameA(nullptr, found, sizeof found);
     if (n == 0 || n >= sizeof found) found[0] = '\0';
-    text::copy(found, settings::programFolder);
-    text::pathFolder(settings::programFolder);
-    text::copy(settings::programFolder, settings::dataFolder);
+    text::copy(found, settings::store.programFolder);
+    text::pathFolder(settings::store.programFolder);
+    text::copy(settings::store.programFolder, settings::store.dataFolder);
 
     char root[4];
-    text::copyBounded(root, settings::programFolder, sizeof root);
+    text::copyBounded(root, settings::store.programFolder, sizeof root);
     char marker[settings::kFolderSize];
-    text::copy(settings::programFolder, marker);
+    text::copy(settings::store.programFolder, marker);
     if (text::length(marker) + 10 < sizeof marker) text::append(marker, "DefSet.txt");
     if (GetDriveTypeA(root) == DRIVE_REMOVABLE) return;
     HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -48,12 +48,12 @@ void prepareFolders() {
 
     char appData[MAX_PATH] = "";
     if (!SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE)) return;
-    text::copy(appData, settings::dataFolder);
-    text::append(settings::dataFolder, "\\Velket");
-    CreateDirectoryA(settings::dataFolder, nullptr);
-    text::append(settings::dataFolder, "\\Tiv");
-    CreateDirectoryA(settings::dataFolder, nullptr);
-    text::append(settings::dataFolder, "\\");
+    text::copy(appData, settings::store.dataFolder);
+    text::append(settings::store.dataFolder, "\\Velket");
+    CreateDirectoryA(settings::store.dataFolder, nullptr);
+    text::append(settings::store.dataFolder, "\\Tiv");
+    CreateDirectoryA(settings::store.dataFolder, nullptr);
+    text::append(settings::store.dataFolder, "\\");
 }
 
 bool decideLayered() {
@@ -93,7 +93,7 @@ static bool handleKey(const MSG& msg) {
     case KeyAction::RightClick: PostMessageA(mainWindow, WM_RBUTTONUP, 0, 0); return true;
     case KeyAction::PreviousTimer:
     case KeyAction::NextTimer: {
-        countdown::shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
+        countdown::state.shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
         platform::invalidate(false);
         refreshStartStopCaption();
         return true;
@@ -121,9 +121,9 @@ static void filterPostedPointers() {
 
 bool openMainWindow() {
     filterPostedPointers();
-    layeredSupported = decideLayered();
+    state.layeredSupported = decideLayered();
     // Until the window exists and knows its monitor, the screen's scale.
-    display::dpi = platform::systemDpi();
+    display::view.dpi = platform::systemDpi();
     if (!registerClass()) return false;
     HWND window = CreateWindowExA(0, kClassName, kTitle,
                                   WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX |
@@ -131,7 +131,7 @@ bool openMainWindow() {
                                   CW_USEDEFAULT, CW_USEDEFAULT, defaultWidth(), defaultHeight(), nullptr, nullptr,
                                   instance, nullptr);
     if (!window) return false;
-    if (settings::record.transparent && layeredSupported) makeLayered(settings::record.alpha);
+    if (settings::record.transparent && state.layeredSupported) makeLayered(settings::record.alpha);
     ShowWindow(window, SW_SHOWNORMAL);
     applyOnTop(settings::record.topmost);
     return true;
@@ -167,8 +167,7 @@ int runMessageLoop() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    if (display::backBuffer) DeleteObject(display::backBuffer);
-    display::backBuffer = nullptr;
+    display::dropBackBuffer();
     return static_cast<int>(msg.wParam);
 }
 

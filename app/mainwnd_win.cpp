@@ -65,10 +65,10 @@ void makeControlFont() {
     HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     HFONT font = stock;
     UINT screenDpi = platform::systemDpi();
-    if (display::dpi != screenDpi) {
+    if (display::view.dpi != screenDpi) {
         LOGFONTA face{};
         GetObjectA(stock, sizeof face, &face);
-        face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(display::dpi), static_cast<int>(screenDpi));
+        face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(display::view.dpi), static_cast<int>(screenDpi));
         face.lfWidth = 0;
         if (HFONT made = CreateFontIndirectA(&face)) font = made;
     }
@@ -143,9 +143,9 @@ void onCreate(HWND window) {
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     forgetSystemMenu();
     // The window was made at the screen's scale; its monitor may have another.
-    UINT made = display::dpi;
-    display::dpi = platform::windowDpi(window);
-    if (display::dpi != made) {
+    UINT made = display::view.dpi;
+    display::view.dpi = platform::windowDpi(window);
+    if (display::view.dpi != made) {
         SetWindowPos(window, nullptr, 0, 0, defaultWidth(), defaultHeight(),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -183,7 +183,7 @@ RECT newScaleRect(HWND window, UINT dpi, LPARAM lParam) {
     }
     RECT now{};
     GetWindowRect(window, &now);
-    Box r = rescaledWindow({now.left, now.top, now.right, now.bottom}, display::dpi, dpi);
+    Box r = rescaledWindow({now.left, now.top, now.right, now.bottom}, display::view.dpi, dpi);
     return {r.left, r.top, r.right, r.bottom};
 }
 
@@ -192,9 +192,9 @@ void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     // Posted copies never get here (see main_win.cpp); a sent one may still
     // come from any program.
     UINT dpi = LOWORD(wParam);
-    if (HIWORD(wParam) != dpi || !plausibleDpi(dpi) || dpi == display::dpi) return;
+    if (HIWORD(wParam) != dpi || !plausibleDpi(dpi) || dpi == display::view.dpi) return;
     RECT to = newScaleRect(window, dpi, lParam);
-    display::dpi = dpi;
+    display::view.dpi = dpi;
     rescaleControls();
     scaleIcon();
     if (!placing && !IsIconic(window))
@@ -208,9 +208,9 @@ void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void leftClick(LPARAM point) {
     selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
-    if (countdown::isAlarm(countdown::runState[settings::slotIndex(countdown::shownTimer)]))
+    if (countdown::isAlarm(countdown::shownSlot().runState))
         PostMessageA(mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
-    else if (settings::record.quickPickOnClick && !countdown::customTimeOn)
+    else if (settings::record.quickPickOnClick && !countdown::state.customTimeOn)
         dialogs::showQuickPicker();
 }
 
@@ -227,9 +227,9 @@ LRESULT onSysCommand(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void selectByClick(int x, int y) {
     uint32_t slot = display::slotAt(x, y);
-    if (slot == countdown::shownTimer) return;
-    countdown::shownTimer = slot;
-    countdown::displayDirty = 1;
+    if (slot == countdown::state.shownTimer) return;
+    countdown::state.shownTimer = slot;
+    countdown::state.displayDirty = 1;
     platform::invalidate(false);
     refreshStartStopCaption();
 }
@@ -261,7 +261,7 @@ void writeTimeFields() {
 }
 
 void refreshStartStopCaption() {
-    bool idle = countdown::runState[settings::slotIndex(countdown::shownTimer)] == countdown::kIdle;
+    bool idle = countdown::shownSlot().runState == countdown::kIdle;
     // Called on every tick: an unchanged caption would still repaint the
     // button, and even asking the button costs a trip to the window server.
     if (idle != startStopSaysStop) return;
@@ -278,7 +278,7 @@ void layOutWindow() {
         HWND spin = GetDlgItem(mainWindow, kFieldIds[pair][1]);
         if (pair == 0) {
             int show = fields.pairs[0].shown ? SW_SHOW : SW_HIDE;
-            bool narrow = display::displayWidth <= display::scaled(kDaysThreshold);
+            bool narrow = display::view.width <= display::scaled(kDaysThreshold);
             if (narrow || fields.pairs[0].shown) {
                 ShowWindow(edit, show);
                 ShowWindow(spin, show);
@@ -290,7 +290,7 @@ void layOutWindow() {
         MoveWindow(edit, e.x, e.y, e.w, e.h, TRUE);
         MoveWindow(spin, s.x, s.y, s.w, s.h, TRUE);
     }
-    display::dropBackBuffer(display::displayWidth, display::displayHeight);
+    display::dropBackBuffer();
 }
 
 void applyControlVisibility() {

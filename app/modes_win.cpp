@@ -59,7 +59,7 @@ bool tray(DWORD operation, const char* tip) {
 // GetSystemMenu(TRUE) destroys the menu and makes a new one: done only when
 // the text changes, and never under an open menu.
 void rebuildSystemMenu() {
-    bool running = countdown::isCounting(countdown::runState[settings::slotIndex(countdown::shownTimer)]);
+    bool running = countdown::isCounting(countdown::shownSlot().runState);
     uint32_t shows = running ? 2 : 1;
     if (shows == systemMenuShows || menuLoopActive) return;
     GetSystemMenu(mainWindow, TRUE);
@@ -103,7 +103,7 @@ void taskbarCreated() {
 void trayCallback(WPARAM iconId, LPARAM mouseMessage) {
     if (iconId != 0) return;
     uint32_t slot = countdown::titleSlot();
-    tray(NIM_MODIFY, slot == countdown::kNoSlot ? kVersionTip : countdown::slotText[slot]);
+    tray(NIM_MODIFY, slot == countdown::kNoSlot ? kVersionTip : countdown::state.slots[slot].text);
     if (mouseMessage == WM_LBUTTONDBLCLK) {
         platform::windowState = platform::kWindowNormal;
         tray(NIM_DELETE, kVersionTip);

@@ -15,8 +15,8 @@ void invalidate(bool erase) {
     // Only the display changes on a tick. Invalidating the whole client area
     // would repaint the buttons too (the window does not clip its children),
     // and each button erases its parent behind it: visible flicker.
-    RECT area{0, display::displayTop, display::displayWidth,
-              display::displayTop + display::displayHeight};
+    RECT area{0, display::view.top, display::view.width,
+              display::view.top + display::view.height};
     InvalidateRect(mainWindow, &area, FALSE);
 }
 

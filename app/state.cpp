@@ -1,15 +1,27 @@
 #include "app/state.h"
 
+#include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "display/geometry.h"
 #include "platform/platform.h"
 #include "settings/record.h"
 #include "settings/store.h"
+#include "settings/words.h"
+#include "sound/sound.h"
 
 namespace app {
 
-bool layeredSupported;
-bool aboutOpen;
-bool optionsOpen;
+State state;
+
+void resetRunState() {
+    countdown::resetRunState();
+    display::view = {};
+    sound::state = {};
+    settings::store = {};
+    words::resetWords();
+    platform::windowState = platform::kWindowNormal;
+    state = {};
+}
 
 bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor) {
     const uint32_t kNt = 2;
@@ -19,7 +31,7 @@ bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor) {
 
 void simpleModeReset() {
     settings::simpleModeRecord();
-    countdown::shownTimer = 0;
+    countdown::state.shownTimer = 0;
     platform::keepOnTop(settings::record.topmost);
     platform::invalidate(true);
 }

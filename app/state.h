@@ -4,9 +4,17 @@
 
 namespace app {
 
-extern bool layeredSupported;
-extern bool aboutOpen;
-extern bool optionsOpen;
+// The application shell's run-time values, the main thread's only; `= {}`
+// is a fresh process's.
+struct State {
+    bool layeredSupported;
+    bool aboutOpen;
+    bool optionsOpen;
+};
+extern State state;
+
+// Every layer's run-time values back to a fresh process's (tests).
+void resetRunState();
 
 // Whether a system version (GetVersionExA's platform, major, minor) can show
 // layered windows: NT 5.0 to 5.2 and 6.x only.

@@ -12,22 +12,19 @@ namespace countdown {
 
 std::atomic<uint32_t> repeatSlot{kNoSlot};
 std::atomic<uint32_t> alarmBusy{0};
-std::atomic<uint32_t> sequenceState[4];
 
 constexpr uint32_t kWaitPollMs = 500;
 constexpr uint32_t kAutoCloseSeconds = 3;
 constexpr uint32_t kRestartOff = 0;
 constexpr uint32_t kRestartAtEnd = 1;
 constexpr uint32_t kRestartOnClick = 2;
-constexpr uint32_t kLastPlainPhase = 6;
 constexpr uint32_t kMinRepeatMs = 100;
 
 // The step each slot's thread has asked for and the main thread's answer. A
 // step runs only when asked for, so a forged message finds nothing to do.
+// Each slot's alarm thread and the main thread share them.
 static std::atomic<uint32_t> askedStep[4];
 static std::atomic<uint32_t> stepAnswer[4];
-// Main thread only: whether the running sequence opened its finish window.
-static bool windowShown[4];
 
 // The box reads its lines by reference; one box at a time, so one buffer.
 static char finishLine[settings::kTextSize];
@@ -35,20 +32,20 @@ static char finishLine[settings::kTextSize];
 static settings::Record& rec() { return settings::record; }
 
 static void startThreadFor(uint32_t slot) {
-    sequenceState[slot] = kSequenceWaiting;
-    if (!platform::startThread(alarmSequence, slot)) sequenceState[slot] = kSequenceNone;
+    state.sequenceState[slot] = kSequenceWaiting;
+    if (!platform::startThread(alarmSequence, slot)) state.sequenceState[slot] = kSequenceNone;
 }
 
 void startAlarmSequence(uint32_t slot) {
     // Only the main thread changes the state, so no two completions race.
     // A sequence already waiting will play this completion's alarm; a second
     // one would only wait behind it, and threads must stay bounded.
-    switch (sequenceState[slot]) {
+    switch (state.sequenceState[slot]) {
     case kSequenceNone:
         startThreadFor(slot);
         break;
     case kSequenceRunning:
-        sequenceState[slot] = kSequenceRunningOneKept;
+        state.sequenceState[slot] = kSequenceRunningOneKept;
         break;
     default:
         break;
@@ -91,12 +88,12 @@ void alarmSequence(uint32_t slot) {
 static uint32_t begin(uint32_t slot) {
     if (!turnIsFree(slot)) return kNotYet;
     alarmBusy = 1;
-    sequenceState[slot] = kSequenceRunning;
+    state.sequenceState[slot] = kSequenceRunning;
     sound::prepareSound(slot);
     sound::playSound();
     updateRepeatTimer(slot);
-    windowShown[slot] = rec().showFinishWindow != 0;
-    return windowShown[slot] ? kBegunWithWindow : kBegunQuietly;
+    state.windowShown[slot] = rec().showFinishWindow != 0;
+    return state.windowShown[slot] ? kBegunWithWindow : kBegunQuietly;
 }
 
 static void fillRequest(uint32_t slot) {
@@ -121,17 +118,17 @@ static void reloadIdle(uint32_t slot) {
 }
 
 static void endSequence(uint32_t slot) {
-    if (windowShown[slot] && sound::mediaLoaded != 0) sound::stopMedia();
+    if (state.windowShown[slot] && sound::state.mediaLoaded != 0) sound::stopMedia();
     platform::invalidate(true);
     switch (rec().autoRestart[slot]) {
     case kRestartOnClick:
         reloadForNextCount(slot);
         flipClock(slot);
-        runState[slot] = kCounting;
+        state.slots[slot].runState = kCounting;
         updateTickTimer();
         break;
     case kRestartOff:
-        runState[slot] = kIdle;
+        state.slots[slot].runState = kIdle;
         updateTickTimer();
         reloadIdle(slot);
         break;
@@ -139,12 +136,12 @@ static void endSequence(uint32_t slot) {
         // Too short to restart at completion: its clock still holds the old
         // start, so without a reload the next Start would complete at once.
         // Its repeat phase keeps running to its own end.
-        if (runLengthMs[slot] <= kMinRestartMs && !isCounting(runState[slot])) reloadIdle(slot);
+        if (state.slots[slot].runLengthMs <= kMinRestartMs && !isCounting(state.slots[slot].runState)) reloadIdle(slot);
         break;
     }
     alarmBusy = 0;
-    if (sequenceState[slot] == kSequenceRunningOneKept) startThreadFor(slot);
-    else sequenceState[slot] = kSequenceNone;
+    if (state.sequenceState[slot] == kSequenceRunningOneKept) startThreadFor(slot);
+    else state.sequenceState[slot] = kSequenceNone;
 }
 
 void alarmStep(uint32_t step, uint32_t slot) {
@@ -166,7 +163,7 @@ void alarmStep(uint32_t step, uint32_t slot) {
 
 void updateRepeatTimer(uint32_t slot) {
     bool none = slot >= 4;
-    uint32_t code = none ? kIdle : runState[slot].load();
+    uint32_t code = none ? kIdle : state.slots[slot].runState;
     bool ended = code == kIdle || code == kCounting;
     if (none || (ended && repeatSlot != kNoSlot)) {
         platform::killWindowTimer(TIMER_REPEAT);
@@ -180,26 +177,14 @@ void updateRepeatTimer(uint32_t slot) {
     }
 }
 
-static uint32_t endOfPhase(uint32_t code) { return code < kCounting ? kIdle : kCounting; }
-
-static uint32_t nextPhase(uint32_t code, uint32_t autoRestart) {
-    if (code < kLastPlainPhase || code == 11 || code == 12 || code == 13) {
-        ++code;
-        // Without restart at completion the phase swings between 2 and 3.
-        if (autoRestart != kRestartAtEnd && (code == 4 || code == 14)) code -= 2;
-        return code;
-    }
-    return endOfPhase(code);
-}
-
 void repeatStep(uint32_t slot) {
     if (slot >= 4) {
         updateRepeatTimer(kNoSlot);
         return;
     }
     settings::Record& r = rec();
-    uint32_t code = runState[slot];
-    if (code == kIdle || code == kCounting || code >= kWarningStart) {
+    uint32_t code = state.slots[slot].runState;
+    if (!isAlarmPhase(code)) {
         updateRepeatTimer(slot);
         return;
     }
@@ -207,9 +192,16 @@ void repeatStep(uint32_t slot) {
     bool repeat = r.repeatSound[slot] != 0;
     if (flash) platform::invalidate(false);
     if (repeat) sound::playSound();
-    code = (flash || repeat) ? nextPhase(code, r.autoRestart[slot]) : endOfPhase(code);
-    runState[slot] = code;
+    code = (flash || repeat) ? nextAlarmPhase(code, r.autoRestart[slot] == kRestartAtEnd) : endOfAlarm(code);
+    state.slots[slot].runState = code;
     updateRepeatTimer(slot);
+}
+
+void resetRunState() {
+    state = {};
+    repeatSlot = kNoSlot;
+    alarmBusy = 0;
+    for (uint32_t s = 0; s < 4; ++s) askedStep[s] = stepAnswer[s] = 0;
 }
 
 }  // namespace countdown

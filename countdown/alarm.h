@@ -9,20 +9,21 @@
 
 namespace countdown {
 
-// Slot that owns the repeat timer (main window timer 2), or kNoSlot.
+// Slot that owns the repeat timer (main window timer 2), or kNoSlot. Written
+// by the main thread, read by the alarm threads.
 extern std::atomic<uint32_t> repeatSlot;
-// An alarm sequence is between its sound and its end.
+// An alarm sequence is between its sound and its end. Written by the main
+// thread, read by the alarm threads.
 extern std::atomic<uint32_t> alarmBusy;
 
 // A slot's sequence waits for its turn or runs. A completion while it runs is
 // kept, and its sequence started when the running one ends, so each slot has
 // one alarm thread at most; further completions merge into the one kept or
-// waiting.
+// waiting. Kept in state.sequenceState, by the main thread only.
 constexpr uint32_t kSequenceNone = 0;
 constexpr uint32_t kSequenceWaiting = 1;
 constexpr uint32_t kSequenceRunning = 2;
 constexpr uint32_t kSequenceRunningOneKept = 3;
-extern std::atomic<uint32_t> sequenceState[4];
 
 // The steps the alarm thread asks of the main thread.
 constexpr uint32_t kStepBegin = 1;     // take the turn, sound, repeat timer
@@ -41,5 +42,8 @@ void alarmSequence(uint32_t slot);        // the alarm thread's body
 void alarmStep(uint32_t step, uint32_t slot);
 void updateRepeatTimer(uint32_t slot);    // slot or kNoSlot
 void repeatStep(uint32_t slot);
+
+// The engine and the alarm back to a fresh process's state (tests).
+void resetRunState();
 
 }  // namespace countdown

@@ -11,42 +11,24 @@
 
 namespace countdown {
 
-std::atomic<uint32_t> runState[4];
-std::atomic<uint32_t> runLengthMs[4];
-std::atomic<uint32_t> clockMark[4];
-char slotText[4][kTextBytes];
-std::atomic<uint32_t> textWidth[4];
-std::atomic<uint32_t> displayDirty;
-std::atomic<uint32_t> tickTimerOn;
-std::atomic<uint32_t> shownTimer;
-std::atomic<uint32_t> customTimeOn;
+State state;
+
+Slot& shownSlot() { return state.slots[settings::slotIndex(state.shownTimer)]; }
 
 static settings::Record& rec() { return settings::record; }
 
 static uint32_t lastTickedSlot() { return settings::timerCount(); }
 
 bool anyNotIdle() {
-    for (auto& code : runState)
-        if (code != kIdle) return true;
+    for (const Slot& slot : state.slots)
+        if (slot.runState != kIdle) return true;
     return false;
 }
 
 static bool anyCounting() {
-    for (auto& code : runState)
-        if (isCounting(code)) return true;
+    for (const Slot& slot : state.slots)
+        if (isCounting(slot.runState)) return true;
     return false;
-}
-
-void resetAll() {
-    for (uint32_t s = 0; s < 4; ++s) {
-        runState[s] = 0;
-        runLengthMs[s] = 0;
-        clockMark[s] = 0;
-        slotText[s][0] = '\0';
-        textWidth[s] = 0;
-    }
-    displayDirty = 0;
-    tickTimerOn = 0;
 }
 
 void onWindowTimer(uint32_t id) {
@@ -55,14 +37,14 @@ void onWindowTimer(uint32_t id) {
         for (uint32_t s = 0; s <= lastTickedSlot(); ++s) tickSlot(s);
         break;
     case TIMER_REPEAT:
-        if (!sound::soundChooserOpen) repeatStep(repeatSlot);
+        if (!sound::state.soundChooserOpen) repeatStep(repeatSlot);
         break;
     case TIMER_STARTUP:
         platform::killWindowTimer(TIMER_STARTUP);
         loadFromFields(kAllSlots);
         platform::invalidate(false);
-        if (isCounting(runState[0])) {
-            runState[0] = kIdle;
+        if (isCounting(state.slots[0].runState)) {
+            state.slots[0].runState = kIdle;
             platform::postCommand(IDC_STARTSTOP);
         }
         break;
@@ -71,12 +53,12 @@ void onWindowTimer(uint32_t id) {
     }
 }
 
-// Codes 11-16 belong to the alarm's repeat step, so only the warning
-// phase proper (10 and 17 up) is advanced here.
+// The alarm phases of a restarted count belong to the repeat step, so only
+// counting and the warning are advanced here.
 static uint32_t warningStep(uint32_t code, uint32_t remaining) {
     if (remaining < kWarningLeadMs && code == kCounting) return kWarningStart;
-    if (code >= kWarningStart) {
-        if (code == 17 || code == 19 || code == 21) platform::beep();
+    if (isWarning(code)) {
+        if (beeps(code)) platform::beep();
         return code + 1;
     }
     return code;
@@ -84,41 +66,41 @@ static uint32_t warningStep(uint32_t code, uint32_t remaining) {
 
 static void complete(uint32_t slot, uint32_t& code) {
     settings::Record& r = rec();
-    if (sound::mediaLoaded != 0) {
+    if (sound::state.mediaLoaded != 0) {
         platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
+        sound::state.mediaLoaded = 0;
     }
-    code = (r.repeatSound[slot] || r.flashOnFinish[slot]) ? 1 : 0;
-    if (r.autoRestart[slot] == 1 && runLengthMs[slot] > kMinRestartMs) {
+    code = (r.repeatSound[slot] || r.flashOnFinish[slot]) ? kAlarmStart : kIdle;
+    if (r.autoRestart[slot] == 1 && state.slots[slot].runLengthMs > kMinRestartMs) {
         if (settings::timerCount() == 0) loadFromFields(slot);
         else reloadSlot(slot);
         flipClock(slot);
         code += kCounting;
     } else {
-        text::formatDecimal(0, slotText[slot]);
+        text::formatDecimal(0, state.slots[slot].text);
     }
     // The text often reads 0 already; repaint anyway so the first flash shows now.
-    displayDirty = 1;
-    runState[slot] = code;
+    state.displayDirty = 1;
+    state.slots[slot].runState = code;
     startAlarmSequence(slot);
 }
 
 void tickSlot(uint32_t slot) {
-    uint32_t code = runState[slot];
+    uint32_t code = state.slots[slot].runState;
     if (!isCounting(code)) return;
-    uint32_t elapsed = platform::tickCount() - clockMark[slot];
-    if (elapsed > runLengthMs[slot]) {
+    uint32_t elapsed = platform::tickCount() - state.slots[slot].clockMark;
+    if (elapsed > state.slots[slot].runLengthMs) {
         // complete() has stored the code before the alarm began; storing it
         // again could undo what the alarm has done since.
         complete(slot, code);
     } else {
-        uint32_t remaining = runLengthMs[slot] - elapsed;
+        uint32_t remaining = state.slots[slot].runLengthMs - elapsed;
         setSlotText(slot, remaining);
         if (rec().warnings[slot]) code = warningStep(code, remaining);
         platform::rebuildSystemMenu();
-        runState[slot] = code;
+        state.slots[slot].runState = code;
     }
-    if (displayDirty) platform::invalidate(false);
+    if (state.displayDirty) platform::invalidate(false);
     updateTickTimer();
 }
 
@@ -138,7 +120,7 @@ void loadFromFields(uint32_t target) {
         for (uint32_t s = 0; s < 4; ++s) reloadSlot(s);
         return;
     }
-    if (customTimeOn) {
+    if (state.customTimeOn) {
         r.minutes = sound::randomPick(r.customMaxMinutes) + r.customBaseMinutes;
         r.days = r.hours = r.seconds = 0;
     } else {
@@ -150,32 +132,32 @@ void loadFromFields(uint32_t target) {
     uint32_t total = normaliseFields();
     if (target >= 4) return;
     r.durationMs[target] = total;
-    runLengthMs[target] = total;
+    state.slots[target].runLengthMs = total;
     setSlotText(target, total);
-    clockMark[target] = 0;
+    state.slots[target].clockMark = 0;
 }
 
 void reloadSlot(uint32_t slot) {
     // A file may hold any length; only one that can end is counted.
     uint32_t length = rec().durationMs[slot];
     if (length > settings::kMaxTotalMs) length = settings::kMaxTotalMs;
-    runLengthMs[slot] = length;
+    state.slots[slot].runLengthMs = length;
     setSlotText(slot, length);
-    clockMark[slot] = 0;
+    state.slots[slot].clockMark = 0;
 }
 
 void flipClock(uint32_t slot) {
-    clockMark[slot] = platform::tickCount() - clockMark[slot];
+    state.slots[slot].clockMark = platform::tickCount() - state.slots[slot].clockMark;
 }
 
 void updateTickTimer() {
     bool counting = anyCounting();
-    if (!counting && tickTimerOn) {
+    if (!counting && state.tickTimerOn) {
         platform::killWindowTimer(TIMER_TICK);
-        tickTimerOn = 0;
-    } else if (counting && !tickTimerOn) {
+        state.tickTimerOn = 0;
+    } else if (counting && !state.tickTimerOn) {
         platform::setWindowTimer(TIMER_TICK, kTickMs);
-        tickTimerOn = 1;
+        state.tickTimerOn = 1;
     }
     platform::refreshStartStopCaption();
 }
@@ -223,30 +205,30 @@ uint32_t formatRemaining(uint32_t ms, char* text) {
         appendNumber(text, s);
         ++width;
     }
-    if (std::strcmp(previous, text) != 0) displayDirty = 1;
+    if (std::strcmp(previous, text) != 0) state.displayDirty = 1;
     return width;
 }
 
 void setSlotText(uint32_t slot, uint32_t ms) {
-    textWidth[slot] = formatRemaining(ms, slotText[slot]);
+    state.slots[slot].textWidth = formatRemaining(ms, state.slots[slot].text);
     if (platform::windowState == platform::kWindowMinimised && titleSlot() == slot)
-        platform::setTitle(slotText[slot]);
+        platform::setTitle(state.slots[slot].text);
 }
 
 uint32_t titleSlot() {
-    uint32_t shown = settings::slotIndex(shownTimer);
-    if (isCounting(runState[shown])) return shown;
+    uint32_t shown = settings::slotIndex(state.shownTimer);
+    if (isCounting(state.slots[shown].runState)) return shown;
     for (uint32_t s = 0; s <= settings::timerCount(); ++s)
-        if (isCounting(runState[s])) return s;
+        if (isCounting(state.slots[s].runState)) return s;
     return kNoSlot;
 }
 
 static void acknowledge(uint32_t slot) {
     settings::Record& r = rec();
-    runState[slot] = kIdle;
+    state.slots[slot].runState = kIdle;
     updateRepeatTimer(kNoSlot);
     platform::refreshStartStopCaption();
-    if ((r.showFinishWindow || r.autoRestart[slot] != 0) && sound::mediaLoaded != 0)
+    if ((r.showFinishWindow || r.autoRestart[slot] != 0) && sound::state.mediaLoaded != 0)
         platform::closeMediaWindow();
     platform::applyControlVisibility();
     loadFromFields(slot);
@@ -254,8 +236,8 @@ static void acknowledge(uint32_t slot) {
 }
 
 static void start(uint32_t slot) {
-    runState[slot] = kCounting;
-    if (sound::mediaLoaded != 0) platform::closeMediaWindow();
+    state.slots[slot].runState = kCounting;
+    if (sound::state.mediaLoaded != 0) platform::closeMediaWindow();
     platform::applyControlVisibility();
     if (rec().autoReset) {
         loadFromFields(slot);
@@ -269,19 +251,19 @@ static void start(uint32_t slot) {
 
 static void pause(uint32_t slot) {
     flipClock(slot);
-    runState[slot] = kIdle;
+    state.slots[slot].runState = kIdle;
     updateTickTimer();
     platform::applyControlVisibility();
-    if (sound::mediaLoaded != 0) {
+    if (sound::state.mediaLoaded != 0) {
         platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
+        sound::state.mediaLoaded = 0;
     }
     platform::refreshStartStopCaption();
 }
 
 void startStop() {
-    uint32_t slot = settings::slotIndex(shownTimer);
-    uint32_t code = runState[slot];
+    uint32_t slot = settings::slotIndex(state.shownTimer);
+    uint32_t code = state.slots[slot].runState;
     if (isAlarm(code)) acknowledge(slot);
     else if (code == kIdle) start(slot);
     else pause(slot);
@@ -289,9 +271,9 @@ void startStop() {
 }
 
 void resetShown() {
-    uint32_t slot = settings::slotIndex(shownTimer);
+    uint32_t slot = settings::slotIndex(state.shownTimer);
     loadFromFields(slot);
-    if (isCounting(runState[slot])) clockMark[slot] = platform::tickCount();
+    if (isCounting(state.slots[slot].runState)) state.slots[slot].clockMark = platform::tickCount();
     platform::invalidate(false);
 }
 
@@ -304,9 +286,9 @@ static void afterBulkChange() {
 
 void startAll() {
     for (uint32_t s = 0; s <= settings::timerCount(); ++s) {
-        if (runState[s] == kIdle) {
+        if (state.slots[s].runState == kIdle) {
             flipClock(s);
-            runState[s] = kCounting;
+            state.slots[s].runState = kCounting;
         }
     }
     afterBulkChange();
@@ -314,8 +296,8 @@ void startAll() {
 
 void stopAll() {
     for (uint32_t s = 0; s < 4; ++s) {
-        if (runState[s] != kIdle) {
-            runState[s] = kIdle;
+        if (state.slots[s].runState != kIdle) {
+            state.slots[s].runState = kIdle;
             flipClock(s);
         }
     }

@@ -1,7 +1,8 @@
 // The countdown engine: four timer slots measured on the system tick count.
 #pragma once
-#include <atomic>
 #include <cstdint>
+
+#include "countdown/phases.h"
 
 namespace countdown {
 
@@ -9,30 +10,38 @@ constexpr uint32_t kAllSlots = 98;
 constexpr uint32_t kNoSlot = 99;
 constexpr uint32_t kTextBytes = 64;
 
-// runState codes: 0 idle, 1..9 alarm phase, 10 and above counting.
-constexpr uint32_t kIdle = 0;
-constexpr uint32_t kCounting = 10;
-constexpr uint32_t kWarningStart = 17;
 constexpr uint32_t kWarningLeadMs = 4600;
 constexpr uint32_t kTickMs = 500;
 constexpr uint32_t kStartupMs = 50;
 constexpr uint32_t kMinRestartMs = 2000;
 
-extern std::atomic<uint32_t> runState[4];
-extern std::atomic<uint32_t> runLengthMs[4];
-extern std::atomic<uint32_t> clockMark[4];
-extern char slotText[4][kTextBytes];
-extern std::atomic<uint32_t> textWidth[4];
-extern std::atomic<uint32_t> displayDirty;
-extern std::atomic<uint32_t> tickTimerOn;
+// One timer. runState: see countdown/phases.h.
+// clockMark: the tick the count started at, less the time already counted;
+// while stopped, the time counted so far.
+struct Slot {
+    uint32_t runState;
+    uint32_t runLengthMs;
+    uint32_t clockMark;
+    char text[kTextBytes];   // as drawn
+    uint32_t textWidth;      // digit groups in text, for the font height
+};
 
-// The slot the main window's buttons, fields and slot commands act on (0..3).
-extern std::atomic<uint32_t> shownTimer;
-// Lengths are drawn at random instead of read from the time fields.
-extern std::atomic<uint32_t> customTimeOn;
+// The engine's run-time values, the main thread's only; `= {}` is a fresh process's.
+struct State {
+    Slot slots[4];
+    uint32_t displayDirty;   // some slot's text changed since the last paint
+    uint32_t tickTimerOn;
+    // The slot the main window's buttons, fields and slot commands act on (0..3).
+    uint32_t shownTimer;
+    // Lengths are drawn at random instead of read from the time fields.
+    uint32_t customTimeOn;
+    uint32_t sequenceState[4];   // kSequence..., countdown/alarm.h
+    bool windowShown[4];         // the running sequence opened its finish window
+};
+extern State state;
 
-inline bool isCounting(uint32_t code) { return code >= kCounting; }
-inline bool isAlarm(uint32_t code) { return code >= 1 && code <= 9; }
+// The shown timer's slot; a stored index past the last slot means the last.
+Slot& shownSlot();
 
 void onWindowTimer(uint32_t id);
 void tickSlot(uint32_t slot);
@@ -49,6 +58,5 @@ void resetShown();
 void startAll();
 void stopAll();
 bool anyNotIdle();   // some slot counts or is in an alarm phase
-void resetAll();     // back to the state of a fresh process (tests)
 
 }  // namespace countdown

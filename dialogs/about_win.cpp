@@ -40,16 +40,16 @@ void showWindowsVersion(HWND box) {
 
 void showEntry(HWND box) {
     switch (SendDlgItemMessageA(box, IDC_ABOUT_LIST, LB_GETCURSEL, 0, 0)) {
-    case 1: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::dataFolder); break;
+    case 1: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::store.dataFolder); break;
     case 2: showWindowsVersion(box); break;
-    default: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::programFolder); break;
+    default: SetDlgItemTextA(box, IDC_ABOUT_TEXT, settings::store.programFolder); break;
     }
 }
 
 void openFolders() {
-    ShellExecuteA(app::mainWindow, nullptr, settings::programFolder, nullptr, nullptr, SW_SHOWNORMAL);
-    if (lstrcmpiA(settings::programFolder, settings::dataFolder) != 0)
-        ShellExecuteA(app::mainWindow, nullptr, settings::dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(app::mainWindow, nullptr, settings::store.programFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    if (lstrcmpiA(settings::store.programFolder, settings::store.dataFolder) != 0)
+        ShellExecuteA(app::mainWindow, nullptr, settings::store.dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
@@ -80,9 +80,9 @@ INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
 namespace app {
 
 void showAbout() {
-    aboutOpen = true;
+    state.aboutOpen = true;
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), mainWindow, aboutProc, 0);
-    aboutOpen = false;
+    state.aboutOpen = false;
 }
 
 }  // namespace app

@@ -63,7 +63,7 @@ void appendControlBlock(HMENU menu) {
         AppendMenuA(menu, MF_STRING, CMD_STARTALL, "全部开始");
         AppendMenuA(menu, MF_STRING, CMD_STOPALL, "全部停止");
     }
-    bool counting = countdown::isCounting(countdown::runState[settings::slotIndex(countdown::shownTimer)]);
+    bool counting = countdown::isCounting(countdown::shownSlot().runState);
     AppendMenuA(menu, MF_STRING, IDC_STARTSTOP, counting ? "停止" : "开始");
     AppendMenuA(menu, MF_STRING, IDC_RESET, "重置");
     AppendMenuA(menu, MF_STRING, CMD_EXIT, "退出");
@@ -79,12 +79,12 @@ HMENU buildContextMenu() {
     AppendMenuA(menu, MF_STRING, IDC_SHOWHELP, "帮助");
     AppendMenuA(menu, MF_STRING, IDC_ABOUT, "关于");
     if (r.menuTopmost) appendChecked(menu, CMD_TOPMOST, "最上面", r.topmost == 1);
-    if (app::layeredSupported && r.menuTransparent) appendChecked(menu, CMD_TRANSPARENT, "透明", r.transparent == 1);
+    if (app::state.layeredSupported && r.menuTransparent) appendChecked(menu, CMD_TRANSPARENT, "透明", r.transparent == 1);
     if (full) {
         if (r.menuMute) appendChecked(menu, CMD_MUTE, "无声", r.mute == 1);
         if (r.menuHideButtons) appendChecked(menu, CMD_HIDEBUTTONS, "隐藏按钮", r.hideButtons == 1);
         if (r.menuSeconds) appendChecked(menu, CMD_NOSECONDS, "不显示秒数", r.showSeconds == 0);
-        if (r.menuCustom) appendChecked(menu, CMD_CUSTOMTIME, "自定义", countdown::customTimeOn == 1);
+        if (r.menuCustom) appendChecked(menu, CMD_CUSTOMTIME, "自定义", countdown::state.customTimeOn == 1);
         static const char* const kTimers[] = {"单个", "两个", "三个", "四个"};
         static const char* const kDays[] = {"不显示", "大天数", "总是"};
         if (r.menuTimers) appendSubmenu(menu, choiceMenu(CMD_TIMERS_1, kTimers, 4, r.timerCountIndex), "时间显示");
@@ -92,7 +92,7 @@ HMENU buildContextMenu() {
     }
     // A media sound that has played to its end is closed, not offered.
     sound::closeFinishedMedia();
-    if (sound::mediaLoaded != 0) AppendMenuA(menu, MF_STRING, CMD_ENDSOUND, "结束声音");
+    if (sound::state.mediaLoaded != 0) AppendMenuA(menu, MF_STRING, CMD_ENDSOUND, "结束声音");
     if (full) appendWordLists(menu);
     AppendMenuA(menu, MF_STRING, IDC_OPTIONS, "选项");
     bool controlBlock = platform::windowState == platform::kWindowTray || r.hideButtons != 0 || r.timerCountIndex != 0;

@@ -142,9 +142,9 @@ INT_PTR onNotify(HWND page, const NMHDR* note) {
 
 void onCommand(HWND page, int id) {
     switch (id) {
-    case IDC_OPT_HELP: openFile(settings::programFolder, "ReadMe.htm"); break;
+    case IDC_OPT_HELP: openFile(settings::store.programFolder, "ReadMe.htm"); break;
     case IDC_OPT_RESET: resetAll(page); break;
-    case IDC_OPT_WORDS: openFile(settings::dataFolder, "dWords.txt"); break;
+    case IDC_OPT_WORDS: openFile(settings::store.dataFolder, "dWords.txt"); break;
     case IDC_OPT_SIMPLE: askSimpleMode(); break;
     default: break;
     }
@@ -174,11 +174,11 @@ INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
 }
 
 void openOptionsSheet() {
-    app::optionsOpen = true;
+    app::state.optionsOpen = true;
     settings::Record& r = settings::record;
     if (r.interfaceLevel == 0) {
         if (!confirmed("这将取消简易模式.", nullptr, 2)) {
-            app::optionsOpen = false;
+            app::state.optionsOpen = false;
             return;
         }
         r.interfaceLevel = 6;
@@ -196,7 +196,7 @@ void openOptionsSheet() {
     sheet.nStartPage = 0;
     sheet.phpage = pages;
     PropertySheetA(&sheet);
-    app::optionsOpen = false;
+    app::state.optionsOpen = false;
     if (r.interfaceLevel == 0) app::simpleModeReset();
     app::saveSettings();
     if (!countdown::anyNotIdle()) InvalidateRect(app::mainWindow, nullptr, FALSE);

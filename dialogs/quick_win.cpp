@@ -155,7 +155,7 @@ void showQuickPicker() {
     if (picked < IDC_QUICK_PICK1 || picked > IDC_QUICK_PICK12) return;
     // Read before the posted reset runs: a counting timer restarts from the
     // new length and must not be started again.
-    uint32_t shown = countdown::runState[settings::slotIndex(countdown::shownTimer)];
+    uint32_t shown = countdown::shownSlot().runState;
     bool start = applyQuickPick(record, static_cast<uint32_t>(picked - IDC_QUICK_PICK1), shown);
     app::writeTimeFields();
     PostMessageA(app::mainWindow, WM_COMMAND, IDC_RESET, 0);

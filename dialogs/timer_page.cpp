@@ -60,7 +60,7 @@ uint32_t storedFontHeight(int32_t lfHeight) {
 
 void testTimerSound(uint32_t slot, const char* path) {
     settings::Record& r = settings::record;
-    text::copyBounded(sound::currentSoundPath, path, sound::kPathBytes);
+    text::copyBounded(sound::state.currentSoundPath, path, sound::kPathBytes);
     r.currentSoundType = r.soundType[settings::slotIndex(slot)];
     if (r.currentSoundType == sound::kTypeFolder) sound::chooseFolderFile();
     sound::playSound();

@@ -98,7 +98,7 @@ void removeTooltips(HWND page) {
 }
 
 void applyEnableRule(HWND page) {
-    TimerPageEnables on = timerPageEnables(record, pageSlot(), settings::finishTextOverridden);
+    TimerPageEnables on = timerPageEnables(record, pageSlot(), settings::store.finishTextOverridden);
     EnableWindow(GetDlgItem(page, IDC_TP_SOUNDPATH), on.soundPath);
     EnableWindow(GetDlgItem(page, IDC_TP_SOUNDCHOOSE), on.soundPath);
     EnableWindow(GetDlgItem(page, IDC_TP_INTERVAL), on.interval);
@@ -279,12 +279,12 @@ void storeSelection(HWND page, int id, uint32_t& field) {
 
 void chooseSound(HWND page) {
     // The alarm's repeat steps wait while the chooser is open.
-    sound::soundChooserOpen = 1;
+    sound::state.soundChooserOpen = 1;
     char path[kTextSize];
     GetDlgItemTextA(page, IDC_TP_SOUNDPATH, path, sizeof path);
     bool file = selection(page, IDC_TP_SOUNDTYPE) == static_cast<int32_t>(sound::kTypeFile);
     if (file ? chooseAudioFile(page, path) : chooseFolder(page, path)) SetDlgItemTextA(page, IDC_TP_SOUNDPATH, path);
-    sound::soundChooserOpen = 0;
+    sound::state.soundChooserOpen = 0;
 }
 
 void testSound(HWND page) {
@@ -331,7 +331,7 @@ void onInit(HWND page) {
     SendDlgItemMessageA(page, IDC_TP_SOUNDPATH, EM_SETLIMITTEXT, kTextSize - 1, 0);
     SendDlgItemMessageA(page, IDC_TP_FINISHTEXT, EM_SETLIMITTEXT, kTextSize - 1, 0);
     addTooltips(page);
-    record.timerPageSlot = settings::slotIndex(countdown::shownTimer);
+    record.timerPageSlot = settings::slotIndex(countdown::state.shownTimer);
     select(page, IDC_TP_SLOT, record.timerPageSlot);
     fill(page);
 }

@@ -5,10 +5,7 @@
 
 namespace display {
 
-uint32_t dpi = kBaseDpi;
-int displayTop = 60;   // below the control strip until the first layout
-int displayWidth;
-int displayHeight;
+View view;
 
 int scaledAt(int pixels, uint32_t toDpi) {
     int64_t product = static_cast<int64_t>(pixels) * toDpi;
@@ -23,11 +20,11 @@ static int clampInto(int v, int size) { return v < 0 ? 0 : (v >= size ? size - 1
 // (0, 0) the keys post) counts as the nearest point inside it.
 uint32_t slotAt(int x, int y) {
     uint32_t count = settings::timerCount();
-    if (count == 0) return countdown::shownTimer;
-    x = clampInto(x, displayWidth);
-    y = clampInto(y - displayTop, displayHeight);
+    if (count == 0) return countdown::state.shownTimer;
+    x = clampInto(x, view.width);
+    y = clampInto(y - view.top, view.height);
     for (uint32_t slot = 0; slot <= count; ++slot) {
-        Rect r = slotArea(count, slot, displayWidth, displayHeight);
+        Rect r = slotArea(count, slot, view.width, view.height);
         if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return slot;
     }
     return 0;   // an empty display
@@ -60,7 +57,7 @@ uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidt
                     uint32_t countIndex, uint32_t w, uint32_t h) {
     uint32_t height;
     if (mode == 2) {
-        height = static_cast<uint32_t>((static_cast<uint64_t>(fontHeightSetting) * dpi + kBaseDpi / 2) / kBaseDpi);
+        height = static_cast<uint32_t>((static_cast<uint64_t>(fontHeightSetting) * view.dpi + kBaseDpi / 2) / kBaseDpi);
     } else {
         if (mode == 1 && textWidth == 1) textWidth = 2;
         uint32_t base = h < static_cast<uint32_t>(scaled(100)) ? h + h / 2 : ((w > h ? w : h) * fontHeightSetting) / 64;
@@ -71,9 +68,7 @@ uint32_t fontHeight(uint32_t mode, uint32_t fontHeightSetting, uint32_t textWidt
 }
 
 bool inverted(uint32_t flashOnFinish, uint32_t runState) {
-    uint32_t f = flashOnFinish ? runState : 0;
-    if (f < 1 || f > 16) return false;
-    return f != 2 && f != 4 && f != 10 && f != 12 && f != 14;
+    return flashOnFinish != 0 && countdown::invertedWhenFlashing(runState);
 }
 
 }  // namespace display

@@ -6,19 +6,25 @@ namespace display {
 
 struct Rect { int left, top, right, bottom; };
 
-// The main window's dots per inch. Every pixel length here and in the
-// window's layout is a length at 96 dpi, scaled to this.
 constexpr uint32_t kBaseDpi = 96;
-extern uint32_t dpi;
+
+// The display's run-time values, the main thread's only; `= {}` is a fresh
+// process's.
+struct View {
+    // The main window's dots per inch. Every pixel length here and in the
+    // window's layout is a length at 96 dpi, scaled to this.
+    uint32_t dpi = kBaseDpi;
+    // Where the time display sits in the main window's client area; the
+    // window's layout sets it.
+    int top = 60;   // below the control strip until the first layout
+    int width = 0;
+    int height = 0;
+};
+extern View view;
+
 // Rounds as MulDiv does, so these lengths agree with the system's own.
 int scaledAt(int pixels, uint32_t toDpi);
-inline int scaled(int pixels) { return scaledAt(pixels, dpi); }
-
-// Where the time display sits in the main window's client area; the window's
-// layout sets it.
-extern int displayTop;
-extern int displayWidth;
-extern int displayHeight;
+inline int scaled(int pixels) { return scaledAt(pixels, view.dpi); }
 
 // The slot under a client point, given the current geometry.
 uint32_t slotAt(int x, int y);

@@ -8,45 +8,15 @@
 
 namespace display {
 
-HBITMAP backBuffer;
-Rect slotRect;
+Canvas canvas;
 
-namespace {
-
-// Everything a slot's pixels depend on. A slot whose look is what the back
-// buffer already holds is not drawn again: most repaints change one slot's
-// last digit, or nothing at all when the window is only uncovered.
-struct SlotLook {
-    Rect area;
-    uint32_t height;
-    COLORREF text, back;
-    bool marked;
-    char face[settings::kTextSize];
-    char shown[countdown::kTextBytes];
-};
-
-SlotLook drawn[4];
-bool drawnValid[4];
-
-// The slot areas those looks were drawn in. Under other areas (another timer
-// count, another size) a slot's old pixels may lie under its neighbour, so
-// nothing the buffer holds can be trusted.
-struct Layout {
-    uint32_t count;
-    int width, height;
-};
-Layout drawnLayout;
-
-void forgetDrawn() {
-    for (bool& valid : drawnValid) valid = false;
+static void forgetDrawn() {
+    for (bool& valid : canvas.drawnValid) valid = false;
 }
 
-}  // namespace
-
-void dropBackBuffer(int width, int height) {
-    if (backBuffer) DeleteObject(backBuffer);
-    backBuffer = nullptr;
-    slotRect = {0, 0, width, height};
+void dropBackBuffer() {
+    if (canvas.backBuffer) DeleteObject(canvas.backBuffer);
+    canvas.backBuffer = nullptr;
 }
 
 static HFONT makeFont(uint32_t height, const char* face) {
@@ -54,23 +24,23 @@ static HFONT makeFont(uint32_t height, const char* face) {
                        0, face);
 }
 
-static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
+static void drawSlot(HDC dc, const Rect& slotRect, uint32_t mark, uint32_t slot) {
     const settings::Record& r = settings::record;
     SlotLook look{};  // zeroed whole, padding too, so looks compare bytewise
     look.area = slotRect;
     look.text = drawColour(r.textColour[slot]);
     look.back = drawColour(r.backColour[slot]);
-    if (inverted(r.flashOnFinish[slot], countdown::runState[slot])) {
+    if (inverted(r.flashOnFinish[slot], countdown::state.slots[slot].runState)) {
         look.text = drawColour(r.backColour[slot]);
         look.back = drawColour(r.textColour[slot]);
     }
-    look.height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot],
-                             settings::timerCount(), displayWidth, displayHeight);
+    look.height = fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::state.slots[slot].textWidth,
+                             settings::timerCount(), view.width, view.height);
     int minArea = scaled(kMarkMinArea);
-    look.marked = mark == countdown::shownTimer && displayWidth > minArea && displayHeight > minArea;
+    look.marked = mark == countdown::state.shownTimer && view.width > minArea && view.height > minArea;
     settings::copyField(look.face, r.fontName[slot]);
-    text::copyBounded(look.shown, countdown::slotText[slot], sizeof look.shown);
-    if (drawnValid[slot] && std::memcmp(&drawn[slot], &look, sizeof look) == 0) return;
+    text::copyBounded(look.shown, countdown::state.slots[slot].text, sizeof look.shown);
+    if (canvas.drawnValid[slot] && std::memcmp(&canvas.drawn[slot], &look, sizeof look) == 0) return;
 
     RECT area{slotRect.left, slotRect.top, slotRect.right, slotRect.bottom};
     HBRUSH brush = CreateSolidBrush(look.back);
@@ -95,37 +65,34 @@ static void drawSlot(HDC dc, uint32_t mark, uint32_t slot) {
     }
     SelectObject(dc, previous);
     DeleteObject(font);
-    drawn[slot] = look;
-    drawnValid[slot] = true;
+    canvas.drawn[slot] = look;
+    canvas.drawnValid[slot] = true;
 }
 
 void paintMain(HWND window) {
     PAINTSTRUCT ps;
     HDC screen = BeginPaint(window, &ps);
     HDC memory = CreateCompatibleDC(screen);
-    if (!backBuffer && displayWidth > 0 && displayHeight > 0) {
-        backBuffer = CreateCompatibleBitmap(screen, displayWidth, displayHeight);
+    if (!canvas.backBuffer && view.width > 0 && view.height > 0) {
+        canvas.backBuffer = CreateCompatibleBitmap(screen, view.width, view.height);
         forgetDrawn();   // a new buffer holds no slot yet
     }
-    if (backBuffer) {
-        HGDIOBJ previous = SelectObject(memory, backBuffer);
+    if (canvas.backBuffer) {
+        HGDIOBJ previous = SelectObject(memory, canvas.backBuffer);
         uint32_t count = settings::timerCount();
-        Layout layout{count, displayWidth, displayHeight};
-        if (layout.count != drawnLayout.count || layout.width != drawnLayout.width ||
-            layout.height != drawnLayout.height) {
+        Layout layout{count, view.width, view.height};
+        if (layout.count != canvas.drawnLayout.count || layout.width != canvas.drawnLayout.width ||
+            layout.height != canvas.drawnLayout.height) {
             forgetDrawn();
-            drawnLayout = layout;
+            canvas.drawnLayout = layout;
         }
-        for (uint32_t slot = 0; slot <= count; ++slot) {
-            slotRect = slotArea(count, slot, displayWidth, displayHeight);
-            drawSlot(memory, markId(count, slot), slot);
-        }
-        slotRect = {0, 0, displayWidth, displayHeight};
-        BitBlt(screen, 0, displayTop, displayWidth, displayHeight, memory, 0, 0, SRCCOPY);
+        for (uint32_t slot = 0; slot <= count; ++slot)
+            drawSlot(memory, slotArea(count, slot, view.width, view.height), markId(count, slot), slot);
+        BitBlt(screen, 0, view.top, view.width, view.height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
     }
     DeleteDC(memory);
-    countdown::displayDirty = 0;
+    countdown::state.displayDirty = 0;
     EndPaint(window, &ps);
 }
 

@@ -4,7 +4,7 @@
 
 namespace platform {
 
-std::atomic<uint32_t> windowState;
+uint32_t windowState;
 
 uint32_t messageStyle = kStyleOk;
 const char* messageLines[4];

@@ -5,7 +5,6 @@
 // Everything here but sleepMs, runAlarmStep and the message box is called on
 // the main window's thread only.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 namespace platform {
@@ -15,7 +14,7 @@ namespace platform {
 constexpr uint32_t kWindowNormal = 0;
 constexpr uint32_t kWindowMinimised = 5;
 constexpr uint32_t kWindowTray = 10;
-extern std::atomic<uint32_t> windowState;
+extern uint32_t windowState;   // main thread only
 
 uint32_t tickCount();                           // GetTickCount
 void sleepMs(uint32_t ms);

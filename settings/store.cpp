@@ -10,14 +10,7 @@
 
 namespace settings {
 
-char programFolder[kFolderSize];
-char dataFolder[kFolderSize];
-bool finishTextOverridden;
-char savedFinishText[kFolderSize];
-
-// The settings file was there at start-up but stayed held by another
-// program: this run's saves must not put defaults over the user's settings.
-static bool leaveFileAlone;
+Store store;
 
 // How long the load waits for a held file: about a second.
 constexpr uint32_t kHeldTries = 10;
@@ -32,7 +25,7 @@ static const char kHintLine1[] = "设置高级选项或查看帮助文件";
 static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
 
 static void dataPath(char* out, const char* name) {
-    text::copyBounded(out, dataFolder, kFolderSize);
+    text::copyBounded(out, store.dataFolder, kFolderSize);
     if (text::length(out) + text::length(name) < kFolderSize) text::append(out, name);
 }
 
@@ -65,9 +58,9 @@ void load() {
         platform::sleepMs(kHeldWaitMs);
         result = files::readFile(path, image, sizeof image, &got);
     }
-    leaveFileAlone = result == files::ReadResult::Refused;
+    store.leaveFileAlone = result == files::ReadResult::Refused;
     if (result == files::ReadResult::Missing) firstRun();
-    else if (leaveFileAlone) fullDefaults();
+    else if (store.leaveFileAlone) fullDefaults();
     else applyFileImage(image, got);
 }
 
@@ -84,10 +77,10 @@ bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
 }
 
 bool save() {
-    if (leaveFileAlone) return false;
+    if (store.leaveFileAlone) return false;
     if (platform::windowState == platform::kWindowNormal) platform::capturePlacement(record.windowPlacement);
     static unsigned char image[kFileSize];
-    buildFileImage(image, finishTextOverridden, savedFinishText);
+    buildFileImage(image, store.finishTextOverridden, store.savedFinishText);
     char path[kFolderSize];
     dataPath(path, kFileName);
     return writeWhole(path, image, kFileSize);

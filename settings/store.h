@@ -6,12 +6,20 @@ namespace settings {
 
 constexpr uint32_t kFolderSize = 600;
 
-extern char programFolder[kFolderSize];   // ends in '\\', or empty
-extern char dataFolder[kFolderSize];      // ends in '\\', or empty
-// The command line replaced slot 0's finish text for this run only; the file
-// keeps savedFinishText in its place.
-extern bool finishTextOverridden;
-extern char savedFinishText[kFolderSize];
+// The store's run-time values, the main thread's only; `= {}` is a fresh
+// process's.
+struct Store {
+    char programFolder[kFolderSize];   // ends in '\\', or empty
+    char dataFolder[kFolderSize];      // ends in '\\', or empty
+    // The command line replaced slot 0's finish text for this run only; the
+    // file keeps savedFinishText in its place.
+    bool finishTextOverridden;
+    char savedFinishText[kFolderSize];
+    // The settings file was there at start-up but stayed held by another
+    // program: this run's saves must not put defaults over the user's settings.
+    bool leaveFileAlone;
+};
+extern Store store;
 
 // Loads the record; a missing file is the first run and asks its questions.
 // A file another program holds is waited for; if it stays held the record

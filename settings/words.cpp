@@ -120,12 +120,12 @@ bool parseWords(const unsigned char* bytes, size_t length) {
 
 bool loadWordsFile() {
     char path[settings::kFolderSize];
-    folderPath(path, settings::dataFolder);
+    folderPath(path, settings::store.dataFolder);
     unsigned char* data = nullptr;
     size_t length = 0;
     if (!files::readWhole(path, &data, &length)) {
         char shipped[settings::kFolderSize];
-        folderPath(shipped, settings::programFolder);
+        folderPath(shipped, settings::store.programFolder);
         files::copy(shipped, path);
         if (!files::readWhole(path, &data, &length)) return false;
     }

@@ -9,9 +9,7 @@
 
 namespace sound {
 
-char currentSoundPath[kPathBytes];
-std::atomic<uint32_t> mediaLoaded;
-std::atomic<uint32_t> soundChooserOpen;
+State state;
 
 constexpr char kWaveExtension[] = ".wav";
 
@@ -20,32 +18,32 @@ static settings::Record& rec() { return settings::record; }
 void prepareSound(uint32_t slot) {
     settings::Record& r = rec();
     slot = settings::slotIndex(slot);
-    text::copyBounded(currentSoundPath, r.soundPath[slot], kPathBytes);
+    text::copyBounded(state.currentSoundPath, r.soundPath[slot], kPathBytes);
     r.currentSoundType = r.soundType[slot];
     if (r.currentSoundType == kTypeFolder) chooseFolderFile();
 }
 
 void chooseFolderFile() {
-    if (pickRandomFile(currentSoundPath, kFolderPattern) == 0) rec().currentSoundType = kTypeSystem;
+    if (pickRandomFile(state.currentSoundPath, kFolderPattern) == 0) rec().currentSoundType = kTypeSystem;
 }
 
 void playSound() {
     settings::Record& r = rec();
     // The record holds only the head of the working path; it is saved, never read.
-    std::memcpy(r.currentSoundPath, currentSoundPath, sizeof r.currentSoundPath);
+    std::memcpy(r.currentSoundPath, state.currentSoundPath, sizeof r.currentSoundPath);
     if (r.mute) return;
     if (r.currentSoundType == kTypeSystem) {
         platform::beep();
         return;
     }
     char extension[kPathBytes];
-    text::copyBounded(extension, currentSoundPath, kPathBytes);
+    text::copyBounded(extension, state.currentSoundPath, kPathBytes);
     soundExtension(extension);
-    if (std::strcmp(extension, kWaveExtension) == 0) platform::playWave(currentSoundPath);
-    else playMedia(currentSoundPath);
+    if (std::strcmp(extension, kWaveExtension) == 0) platform::playWave(state.currentSoundPath);
+    else playMedia(state.currentSoundPath);
 }
 
-void playMedia(const char* path) { mediaLoaded = platform::playMedia(path); }
+void playMedia(const char* path) { state.mediaLoaded = platform::playMedia(path); }
 
 int32_t soundExtension(char* text) { return text::pathExtension(text); }
 
@@ -117,11 +115,11 @@ uint32_t randomPick(uint32_t n) {
 
 void stopMedia() {
     platform::closeMediaWindow();
-    mediaLoaded = 0;
+    state.mediaLoaded = 0;
 }
 
 void closeFinishedMedia() {
-    uint32_t end = mediaLoaded;
+    uint32_t end = state.mediaLoaded;
     if (end != 0 && platform::mediaPosition() == end) stopMedia();
 }
 

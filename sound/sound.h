@@ -1,6 +1,5 @@
 // Alarm sound: the working sound, its playback and the random source.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 namespace sound {
@@ -14,16 +13,19 @@ constexpr uint32_t kTypeSystem = 0;
 constexpr uint32_t kTypeFile = 1;
 constexpr uint32_t kTypeFolder = 2;
 
-// The working sound's path; its type is settings::record.currentSoundType.
-// Only the first 432 bytes are mirrored into the settings record.
-extern char currentSoundPath[kPathBytes];
-
-// End position reported by the media window after loading; non-zero while
-// a media sound is loaded.
-extern std::atomic<uint32_t> mediaLoaded;
-
-// The Timer page's file or folder chooser is open; alarm repeats wait.
-extern std::atomic<uint32_t> soundChooserOpen;
+// The sound's run-time values, the main thread's only; `= {}` is a fresh
+// process's.
+struct State {
+    // The working sound's path; its type is settings::record.currentSoundType.
+    // Only the first 432 bytes are mirrored into the settings record.
+    char currentSoundPath[kPathBytes];
+    // End position reported by the media window after loading; non-zero
+    // while a media sound is loaded.
+    uint32_t mediaLoaded;
+    // The Timer page's file or folder chooser is open; alarm repeats wait.
+    uint32_t soundChooserOpen;
+};
+extern State state;
 
 void prepareSound(uint32_t slot);
 void playSound();

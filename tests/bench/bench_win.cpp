@@ -219,8 +219,8 @@ LRESULT CALLBACK unboundedSize(HWND window, UINT message, WPARAM wParam, LPARAM 
         PAINTSTRUCT ps;
         HDC screen = BeginPaint(window, &ps);
         HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ previous = SelectObject(memory, display::backBuffer);
-        BitBlt(screen, 0, display::displayTop, display::displayWidth, display::displayHeight, memory, 0, 0, SRCCOPY);
+        HGDIOBJ previous = SelectObject(memory, display::canvas.backBuffer);
+        BitBlt(screen, 0, display::view.top, display::view.width, display::view.height, memory, 0, 0, SRCCOPY);
         SelectObject(memory, previous);
         DeleteDC(memory);
         EndPaint(window, &ps);
@@ -261,8 +261,8 @@ int paint(int runs) {
     HWND main = inproc::open([] { settings::record.timerCountIndex = 3; });
     if (!main) return 2;
     inproc::putOnTop(main, 0, 0, 400, 300);
-    growTo1920x1080(main, display::displayWidth, display::displayHeight);
-    std::printf("display_width=%d\ndisplay_height=%d\n", display::displayWidth, display::displayHeight);
+    growTo1920x1080(main, display::view.width, display::view.height);
+    std::printf("display_width=%d\ndisplay_height=%d\n", display::view.width, display::view.height);
     // Only pixels on the screen are drawn: a smaller screen would clip every paint measured.
     RECT outer;
     GetWindowRect(main, &outer);
@@ -273,14 +273,14 @@ int paint(int runs) {
         return 1;
     }
     // What a tick repaints: the display's area, as the program invalidates it.
-    RECT shown{0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
+    RECT shown{0, display::view.top, display::view.width, display::view.top + display::view.height};
     auto repaint = [&] { RedrawWindow(main, &shown, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
     // All four slots change on every paint, as when four timers count: the last digit flips.
     char original[4];
-    for (uint32_t slot = 0; slot < 4; ++slot) original[slot] = countdown::slotText[slot][lstrlenA(countdown::slotText[slot]) - 1];
+    for (uint32_t slot = 0; slot < 4; ++slot) original[slot] = countdown::state.slots[slot].text[lstrlenA(countdown::state.slots[slot].text) - 1];
     double changed = timed(runs, [&](int run) {
         for (uint32_t slot = 0; slot < 4; ++slot)
-            countdown::slotText[slot][lstrlenA(countdown::slotText[slot]) - 1] = run % 2 ? original[slot] : '8';
+            countdown::state.slots[slot].text[lstrlenA(countdown::state.slots[slot].text) - 1] = run % 2 ? original[slot] : '8';
         repaint();
     });
     double unchanged = timed(runs, [&](int) { repaint(); });
@@ -298,8 +298,8 @@ int paint(int runs) {
     HFONT fonts[4];
     for (uint32_t slot = 0; slot < 4; ++slot) {
         const settings::Record& r = settings::record;
-        uint32_t height = display::fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::textWidth[slot], 3,
-                                              display::displayWidth, display::displayHeight);
+        uint32_t height = display::fontHeight(r.textSizeMode[slot], r.fontHeight[slot], countdown::state.slots[slot].textWidth, 3,
+                                              display::view.width, display::view.height);
         fonts[slot] = CreateFontA(static_cast<int>(height), 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0,
                                   0, 0, r.fontName[slot]);
     }
@@ -315,7 +315,7 @@ int paint(int runs) {
             ExtTextOutA(memory, 0, 0, ETO_OPAQUE, &area, nullptr, 0, nullptr);
             SelectObject(memory, fonts[slot]);
             SetTextColor(memory, display::drawColour(settings::record.textColour[slot]));
-            DrawTextA(memory, countdown::slotText[slot], -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+            DrawTextA(memory, countdown::state.slots[slot].text, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
         }
         BitBlt(screen, 0, 0, 1920, 1080, memory, 0, 0, SRCCOPY);
     });

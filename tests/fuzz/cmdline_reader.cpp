@@ -31,10 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
 
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();
-    settings::finishTextOverridden = false;
-    countdown::runState[0] = countdown::kIdle;
+    settings::store.finishTextOverridden = false;
+    countdown::state.slots[0].runState = countdown::kIdle;
     readOptions(line.c_str());
     FUZZ_CHECK(std::memchr(settings::record.finishText[0], 0, settings::kTextSize) != nullptr);
-    FUZZ_CHECK(std::memchr(settings::savedFinishText, 0, settings::kFolderSize) != nullptr);
+    FUZZ_CHECK(std::memchr(settings::store.savedFinishText, 0, settings::kFolderSize) != nullptr);
     return 0;
 }

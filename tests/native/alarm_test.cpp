@@ -17,7 +17,6 @@
 #include "tests/native/fake_platform.h"
 #include "tests/native/fake_sound.h"
 
-using countdown::runState;
 using settings::record;
 
 namespace {
@@ -35,7 +34,7 @@ void PrintTo(const Step& step, std::ostream* os) { *os << step.code << (step.inv
 class Alarm : public ::testing::Test {
 protected:
     void SetUp() override { fake::reset(); }
-    void TearDown() override { sound::soundChooserOpen = 0; }
+    void TearDown() override { sound::state.soundChooserOpen = 0; }
 
     // Both the time fields and the remembered length say `seconds`.
     static void setLength(uint32_t slot, uint32_t seconds) {
@@ -49,7 +48,7 @@ protected:
     // Starts the slot and runs the clock to the tick that completes it.
     static void runToZero(uint32_t slot, uint32_t seconds) {
         setLength(slot, seconds);
-        countdown::shownTimer = slot;
+        countdown::state.shownTimer = slot;
         countdown::startStop();
         fake::advance(seconds * 1000 + countdown::kTickMs);
         ASSERT_EQ(std::vector<uint32_t>{slot}, fake::threads);
@@ -63,12 +62,12 @@ protected:
     }
     // The colours the display paints: swapped only for a flashing slot.
     static bool inverted(uint32_t slot) {
-        return display::inverted(record.flashOnFinish[slot], runState[slot]);
+        return display::inverted(record.flashOnFinish[slot], countdown::state.slots[slot].runState);
     }
     static void repeatTicks(uint32_t slot, int n, std::vector<Step>& trace) {
         for (int i = 0; i < n; ++i) {
             fake::advance(record.repeatIntervalMs[slot]);
-            trace.push_back({runState[slot], inverted(slot)});
+            trace.push_back({countdown::state.slots[slot].runState, inverted(slot)});
         }
     }
     static size_t indexOf(const std::string& call, size_t from = 0) {
@@ -84,7 +83,7 @@ TEST_F(Alarm, PhaseWithoutRestartSwingsUntilTheWindowCloses) {
         record.repeatSound[0] = 1;
         std::vector<Step> trace;
         fake::answerBox = [&](const fake::Box&) {
-            trace.push_back({runState[0], inverted(0)});
+            trace.push_back({countdown::state.slots[0].runState, inverted(0)});
             repeatTicks(0, 5, trace);
             return 1u;
         };
@@ -102,7 +101,7 @@ TEST_F(Alarm, PhaseOfAShortCountWithRestartAtEndRunsToSix) {
     std::vector<Step> trace;
     fake::answerBox = [&](const fake::Box& box) {
         EXPECT_EQ(3u, box.autoCloseSeconds);
-        trace.push_back({runState[0], inverted(0)});
+        trace.push_back({countdown::state.slots[0].runState, inverted(0)});
         repeatTicks(0, 2, trace);   // the box closes itself after 3 s
         return 1u;
     };
@@ -123,18 +122,18 @@ TEST_F(Alarm, RestartAtCompletionRepeatsFourTimesWhileCounting) {
     std::vector<Step> trace;
     fake::answerBox = [&](const fake::Box& box) {
         EXPECT_EQ(3u, box.autoCloseSeconds);
-        trace.push_back({runState[0], inverted(0)});
+        trace.push_back({countdown::state.slots[0].runState, inverted(0)});
         repeatTicks(0, 2, trace);
         return 1u;
     };
     runToZero(0, 10);
-    EXPECT_EQ(11u, runState[0].load());
+    EXPECT_EQ(11u, countdown::state.slots[0].runState);
     runAlarms();
     repeatTicks(0, 3, trace);
     std::vector<Step> expected = {{11, true}, {12, false}, {13, true}, {14, false}, {10, false}, {10, false}};
     EXPECT_EQ(expected, trace);
     EXPECT_EQ(5, fake::count("beep"));
-    EXPECT_EQ(10000u, countdown::runLengthMs[0].load());
+    EXPECT_EQ(10000u, countdown::state.slots[0].runLengthMs);
     EXPECT_EQ(1u, fake::timers.count(TIMER_TICK));
     // The restarted count still ends on time.
     fake::advance(10000 - 3 * 1500 - 2 * 1500 + countdown::kTickMs);
@@ -144,7 +143,7 @@ TEST_F(Alarm, RestartAtCompletionRepeatsFourTimesWhileCounting) {
 TEST_F(Alarm, DefaultAlarm) {
     fake::fields[IDC_MINUTES] = 5;
     setLength(0, 300);
-    countdown::shownTimer = 0;
+    countdown::state.shownTimer = 0;
     countdown::startStop();
     fake::advance(300000 + 500);
     std::vector<Step> trace;
@@ -166,10 +165,10 @@ TEST_F(Alarm, DefaultAlarm) {
     std::vector<Step> flashing = {{2, false}, {3, true}, {2, false}};
     EXPECT_EQ(flashing, trace);
     // Back to idle at its full length.
-    EXPECT_EQ(0u, runState[0].load());
-    EXPECT_STREQ("05:00", countdown::slotText[0]);
-    EXPECT_EQ(300000u, countdown::runLengthMs[0].load());
-    EXPECT_EQ(0u, countdown::clockMark[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
+    EXPECT_STREQ("05:00", countdown::state.slots[0].text);
+    EXPECT_EQ(300000u, countdown::state.slots[0].runLengthMs);
+    EXPECT_EQ(0u, countdown::state.slots[0].clockMark);
     EXPECT_EQ(0u, countdown::alarmBusy.load());
     size_t erased = indexOf("invalidate erase");
     ASSERT_LT(erased, fake::calls.size());
@@ -201,11 +200,11 @@ TEST_F(Alarm, RestartOnClick) {
     };
     record.autoRestart[0] = 2;
     runToZero(0, 10);
-    EXPECT_EQ(1u, runState[0].load());
+    EXPECT_EQ(1u, countdown::state.slots[0].runState);
     runAlarms();
     uint32_t closedAt = fake::now;
-    EXPECT_EQ(10u, runState[0].load());
-    EXPECT_EQ(closedAt, countdown::clockMark[0].load());
+    EXPECT_EQ(10u, countdown::state.slots[0].runState);
+    EXPECT_EQ(closedAt, countdown::state.slots[0].clockMark);
     EXPECT_EQ(1u, fake::timers.count(TIMER_TICK));
     int beeps = fake::count("beep");
     EXPECT_EQ(3, beeps);   // first sound, two repeats while the window was open
@@ -236,11 +235,11 @@ TEST_F(Alarm, FinishWindowOffByAutoRestartMode) {
         runAlarms();
         EXPECT_TRUE(fake::boxes.empty());
         EXPECT_EQ(0, fake::count("acquireBox"));
-        EXPECT_EQ(row.codeAfterSequence, runState[0].load()) << "mode " << row.mode;
+        EXPECT_EQ(row.codeAfterSequence, countdown::state.slots[0].runState) << "mode " << row.mode;
         EXPECT_EQ(1, fake::count("beep")) << "mode " << row.mode;
         fake::advance(6 * 1500);
         EXPECT_EQ(row.beepsAtEnd, fake::count("beep")) << "mode " << row.mode;
-        EXPECT_EQ(row.finalCode, runState[0].load()) << "mode " << row.mode;
+        EXPECT_EQ(row.finalCode, countdown::state.slots[0].runState) << "mode " << row.mode;
         EXPECT_EQ(kNo, countdown::repeatSlot.load()) << "mode " << row.mode;
     }
 }
@@ -250,13 +249,13 @@ TEST_F(Alarm, ShortRestartAtEndCountsItsFullLengthNextTime) {
     record.autoRestart[0] = 1;
     runToZero(0, 2);
     runAlarms();
-    EXPECT_EQ(0u, countdown::clockMark[0].load());
-    EXPECT_EQ(2000u, countdown::runLengthMs[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].clockMark);
+    EXPECT_EQ(2000u, countdown::state.slots[0].runLengthMs);
     fake::advance(6 * 1500);
-    ASSERT_EQ(0u, runState[0].load());
+    ASSERT_EQ(0u, countdown::state.slots[0].runState);
     countdown::startStop();
     fake::advance(1500);
-    EXPECT_EQ(10u, runState[0].load());
+    EXPECT_EQ(10u, countdown::state.slots[0].runState);
     EXPECT_TRUE(fake::threads.empty());
     fake::advance(1000);
     EXPECT_EQ(std::vector<uint32_t>{0}, fake::threads);
@@ -269,9 +268,9 @@ TEST_F(Alarm, OneTimersAlarmKeepsAnotherSlotsLength) {
     fake::fields[IDC_MINUTES] = 7;   // entered for slot 1 meanwhile
     fake::fields[IDC_SECONDS] = 0;
     runAlarms();
-    EXPECT_EQ(0u, runState[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
     EXPECT_EQ(10000u, record.durationMs[0]);
-    EXPECT_EQ(10000u, countdown::runLengthMs[0].load());
+    EXPECT_EQ(10000u, countdown::state.slots[0].runLengthMs);
     EXPECT_EQ(20000u, record.durationMs[1]);
     EXPECT_EQ(7u, fake::fields[IDC_MINUTES]);
 }
@@ -312,7 +311,7 @@ TEST_F(Alarm, TwoSlotsEndingTogetherQueue) {
             first.wait();
         }
         fake::advance(ms);
-        slot0WhileWaiting.push_back(runState[0]);
+        slot0WhileWaiting.push_back(countdown::state.slots[0].runState);
     };
     countdown::alarmSequence(1);
     if (!releasedFirst) release.set_value();
@@ -353,22 +352,22 @@ TEST_F(Alarm, AcknowledgeByClickWhileRepeating) {
     runToZero(0, 2);
     runAlarms();
     fake::advance(1500);
-    ASSERT_EQ(2u, runState[0].load());
-    ASSERT_EQ(fake::mediaEnd, sound::mediaLoaded.load());
+    ASSERT_EQ(2u, countdown::state.slots[0].runState);
+    ASSERT_EQ(fake::mediaEnd, sound::state.mediaLoaded);
     int plays = fake::count("media C:\\alarm.mp3");
     fake::calls.clear();
 
     countdown::startStop();   // the click posts command 1000
-    EXPECT_EQ(0u, runState[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
     EXPECT_EQ(kNo, countdown::repeatSlot.load());
     EXPECT_EQ(1, fake::count("killTimer 2"));
     EXPECT_EQ(1, fake::count("closeMedia"));
-    EXPECT_EQ(fake::mediaEnd, sound::mediaLoaded.load());   // acknowledge leaves it set
-    EXPECT_EQ(2000u, countdown::runLengthMs[0].load());
+    EXPECT_EQ(fake::mediaEnd, sound::state.mediaLoaded);   // acknowledge leaves it set
+    EXPECT_EQ(2000u, countdown::state.slots[0].runLengthMs);
     fake::advance(6 * 1500);
     EXPECT_EQ(0, fake::count("media C:\\alarm.mp3"));
     EXPECT_EQ(2, plays);
-    EXPECT_EQ(0u, runState[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
 }
 
 TEST_F(Alarm, StopAllDuringAnAlarm) {
@@ -376,7 +375,7 @@ TEST_F(Alarm, StopAllDuringAnAlarm) {
     fake::answerBox = [](const fake::Box&) {
         fake::advance(1500);
         countdown::stopAll();
-        EXPECT_EQ(0u, runState[0].load());
+        EXPECT_EQ(0u, countdown::state.slots[0].runState);
         EXPECT_EQ(kNo, countdown::repeatSlot.load());
         fake::advance(3000);
         return 1u;
@@ -384,9 +383,9 @@ TEST_F(Alarm, StopAllDuringAnAlarm) {
     runToZero(0, 10);
     runAlarms();
     EXPECT_EQ(2, fake::count("beep"));   // nothing repeats after the stop
-    EXPECT_EQ(0u, runState[0].load());
-    EXPECT_EQ(10000u, countdown::runLengthMs[0].load());
-    EXPECT_EQ(0u, countdown::clockMark[0].load());
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
+    EXPECT_EQ(10000u, countdown::state.slots[0].runLengthMs);
+    EXPECT_EQ(0u, countdown::state.slots[0].clockMark);
     EXPECT_EQ(0u, fake::timers.count(TIMER_REPEAT));
 }
 
@@ -395,23 +394,23 @@ TEST_F(Alarm, RepeatsWaitWhileTheSoundChooserIsOpen) {
     record.autoRestart[0] = 1;
     runToZero(0, 2);
     runAlarms();
-    sound::soundChooserOpen = 1;
+    sound::state.soundChooserOpen = 1;
     fake::advance(3 * 1500);
-    EXPECT_EQ(1u, runState[0].load());
-    sound::soundChooserOpen = 0;
+    EXPECT_EQ(1u, countdown::state.slots[0].runState);
+    sound::state.soundChooserOpen = 0;
     fake::advance(1500);
-    EXPECT_EQ(2u, runState[0].load());
+    EXPECT_EQ(2u, countdown::state.slots[0].runState);
 }
 
 TEST_F(Alarm, MediaSoundStops) {
     // Completion of another count closes a media sound and forgets it.
     setLength(0, 10);
     countdown::startStop();
-    sound::mediaLoaded = 4000;
+    sound::state.mediaLoaded = 4000;
     fake::advance(10500);
     ASSERT_EQ(std::vector<uint32_t>{0}, fake::threads);
     EXPECT_EQ(1, fake::count("closeMedia"));
-    EXPECT_EQ(0u, sound::mediaLoaded.load());
+    EXPECT_EQ(0u, sound::state.mediaLoaded);
 
     // The end of the finish window stops a media sound, not a WAV sound.
     struct Row {
@@ -425,19 +424,19 @@ TEST_F(Alarm, MediaSoundStops) {
         runToZero(0, 10);
         runAlarms();
         EXPECT_EQ(row.closes, fake::count("closeMedia")) << row.path;
-        EXPECT_EQ(0u, sound::mediaLoaded.load()) << row.path;
+        EXPECT_EQ(0u, sound::state.mediaLoaded) << row.path;
     }
 
     // Start closes but keeps the flag; Stop closes and clears it.
     fake::reset();
     setLength(0, 10);
-    sound::mediaLoaded = 4000;
+    sound::state.mediaLoaded = 4000;
     countdown::startStop();
     EXPECT_EQ(1, fake::count("closeMedia"));
-    EXPECT_EQ(4000u, sound::mediaLoaded.load());
+    EXPECT_EQ(4000u, sound::state.mediaLoaded);
     countdown::startStop();
     EXPECT_EQ(2, fake::count("closeMedia"));
-    EXPECT_EQ(0u, sound::mediaLoaded.load());
+    EXPECT_EQ(0u, sound::state.mediaLoaded);
 }
 
 TEST_F(Alarm, UpdateRepeatTimer) {
@@ -462,7 +461,7 @@ TEST_F(Alarm, UpdateRepeatTimer) {
     for (const auto& row : rows) {
         fake::reset();
         record.repeatIntervalMs[1] = row.intervalMs;
-        if (row.slot < 4) runState[row.slot] = row.code;
+        if (row.slot < 4) countdown::state.slots[row.slot].runState = row.code;
         countdown::repeatSlot = row.ownerBefore;
         countdown::updateRepeatTimer(row.slot);
         std::vector<std::string> expected;
@@ -489,11 +488,11 @@ TEST_F(Alarm, RepeatStepOutsideThePlainPhases) {
         record.flashOnFinish[0] = row.flash;
         record.repeatSound[0] = row.repeat;
         record.autoRestart[0] = row.autoRestart;
-        runState[0] = row.code;
+        countdown::state.slots[0].runState = row.code;
         countdown::updateRepeatTimer(0);
         fake::calls.clear();
         fake::advance(1500);
-        EXPECT_EQ(row.next, runState[0].load()) << "code " << row.code;
+        EXPECT_EQ(row.next, countdown::state.slots[0].runState) << "code " << row.code;
         EXPECT_EQ(row.armedAfter, countdown::repeatSlot == 0) << "code " << row.code;
         bool painted = row.flash && row.code < 17;
         EXPECT_EQ(painted ? 1 : 0, fake::count("invalidate")) << "code " << row.code;
@@ -509,9 +508,9 @@ TEST_F(Alarm, MainThreadWorkBetweenStepsLosesNothing) {
     struct { const char* name; Work work; } works[] = {
         {"acknowledge", [] { countdown::startStop(); }},
         {"stop slot 1", [] {
-             countdown::shownTimer = 1;
+             countdown::state.shownTimer = 1;
              countdown::startStop();
-             countdown::shownTimer = 0;
+             countdown::state.shownTimer = 0;
          }},
         {"repeat tick", [] { countdown::onWindowTimer(TIMER_REPEAT); }},
         {"tick", [] { countdown::onWindowTimer(TIMER_TICK); }},
@@ -526,7 +525,7 @@ TEST_F(Alarm, MainThreadWorkBetweenStepsLosesNothing) {
                 record.autoRestart[0] = mode;
                 record.repeatSound[0] = 1;
                 setLength(1, 60);
-                countdown::shownTimer = 1;
+                countdown::state.shownTimer = 1;
                 countdown::startStop();      // slot 1 counts on
                 bool done = false;
                 fake::beforeStep = [&](uint32_t s, uint32_t) {
@@ -541,16 +540,16 @@ TEST_F(Alarm, MainThreadWorkBetweenStepsLosesNothing) {
                     fake::advance(750);
                     bool repeatArmed = fake::timers.count(TIMER_REPEAT) == 1;
                     ASSERT_EQ(repeatArmed, countdown::repeatSlot != kNo) << where;
-                    bool counting = countdown::isCounting(runState[0]) || countdown::isCounting(runState[1]);
+                    bool counting = countdown::isCounting(countdown::state.slots[0].runState) || countdown::isCounting(countdown::state.slots[1].runState);
                     ASSERT_EQ(counting, fake::timers.count(TIMER_TICK) == 1) << where;
-                    ASSERT_EQ(counting, countdown::tickTimerOn != 0) << where;
+                    ASSERT_EQ(counting, countdown::state.tickTimerOn != 0) << where;
                 }
                 // The next completion of the slot still sounds and shows its window.
                 fake::beforeStep = nullptr;
-                if (runState[0] != countdown::kIdle) countdown::startStop();
+                if (countdown::state.slots[0].runState != countdown::kIdle) countdown::startStop();
                 fake::threads.clear();
                 size_t boxes = fake::boxes.size();
-                if (countdown::isCounting(runState[0])) countdown::startStop();
+                if (countdown::isCounting(countdown::state.slots[0].runState)) countdown::startStop();
                 runToZero(0, 10);
                 runAlarms();
                 EXPECT_EQ(boxes + 1, fake::boxes.size()) << where;
@@ -590,9 +589,9 @@ TEST_F(Alarm, CompletionsWhileItsWindowIsOpenPlayAfterIt) {
         EXPECT_EQ(row.boxes, fake::boxes.size()) << where;
         EXPECT_EQ(static_cast<int>(row.boxes), fake::count("beep")) << where << ": one sound per window";
         EXPECT_LE(mostWaiting, 1u) << where;
-        EXPECT_EQ(countdown::kSequenceNone, countdown::sequenceState[0].load()) << where;
+        EXPECT_EQ(countdown::kSequenceNone, countdown::state.sequenceState[0]) << where;
         EXPECT_EQ(0u, countdown::alarmBusy.load()) << where;
-        EXPECT_GE(runState[0].load(), countdown::kCounting) << where << ": counting again (flashing adds a phase)";
+        EXPECT_GE(countdown::state.slots[0].runState, countdown::kCounting) << where << ": counting again (flashing adds a phase)";
     }
 }
 

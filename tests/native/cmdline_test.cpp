@@ -85,17 +85,17 @@ TEST_F(Options, TimeFieldsAndStartFlag) {
     EXPECT_EQ(settings::record.hours, 2u);
     EXPECT_EQ(settings::record.seconds, 90u); // carried only when the fields are read
     EXPECT_EQ(settings::record.days, 3u);
-    EXPECT_EQ(countdown::runState[0].load(), 0u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 0u);
 
     fake::reset();
     app::readOptions("Tiv.exe /m=5g");  // only the start flag
     EXPECT_EQ(settings::record.minutes, 5u);  // the default, untouched
-    EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting);
+    EXPECT_EQ(countdown::state.slots[0].runState, countdown::kCounting);
 
     for (const char* line : {"Tiv.exe g", "Tiv.exe /g", "Tiv.exe -G"}) {
         fake::reset();
         app::readOptions(line);
-        EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting) << line;
+        EXPECT_EQ(countdown::state.slots[0].runState, countdown::kCounting) << line;
     }
 }
 
@@ -119,7 +119,7 @@ TEST_F(Options, QuotedTextCrossingTheCut) {
     app::readOptions(("Tiv.exe /s=10 /m=2 \"/a=" + text + "\"").c_str());
     EXPECT_EQ(settings::record.seconds, 10u);
     EXPECT_EQ(settings::record.minutes, 2u);
-    EXPECT_TRUE(settings::finishTextOverridden);
+    EXPECT_TRUE(settings::store.finishTextOverridden);
     EXPECT_EQ(std::string(settings::record.finishText[0]).substr(0, 12), "xxxxxxxxxx x");
 }
 
@@ -144,8 +144,8 @@ TEST_F(Options, StartFlagLooksAtWholeCharacters) {
         fake::reset();
         std::string before = settings::record.finishText[0];
         app::readOptions(row.line);
-        EXPECT_EQ(countdown::runState[0].load() == countdown::kCounting, row.starts) << row.line;
-        EXPECT_EQ(settings::finishTextOverridden, row.text != nullptr) << row.line;
+        EXPECT_EQ(countdown::state.slots[0].runState == countdown::kCounting, row.starts) << row.line;
+        EXPECT_EQ(settings::store.finishTextOverridden, row.text != nullptr) << row.line;
         EXPECT_EQ(std::string(settings::record.finishText[0]), row.text ? row.text : before) << row.line;
     }
 }
@@ -154,11 +154,11 @@ TEST_F(Options, FinishTextKeepsTheFirstSavedText) {
     std::string original = settings::record.finishText[0];
     app::readOptions("Tiv.exe \"/a=Tea is ready\" /a=Second");
     EXPECT_STREQ(settings::record.finishText[0], "Second");
-    EXPECT_EQ(std::string(settings::savedFinishText), original);
-    EXPECT_TRUE(settings::finishTextOverridden);
+    EXPECT_EQ(std::string(settings::store.savedFinishText), original);
+    EXPECT_TRUE(settings::store.finishTextOverridden);
 
     fake::reset();
     app::readOptions("Tiv.exe /a=Big");  // ends in g: only the start flag
-    EXPECT_FALSE(settings::finishTextOverridden);
-    EXPECT_EQ(countdown::runState[0].load(), countdown::kCounting);
+    EXPECT_FALSE(settings::store.finishTextOverridden);
+    EXPECT_EQ(countdown::state.slots[0].runState, countdown::kCounting);
 }

@@ -21,7 +21,7 @@ protected:
         fake::fields = {{IDC_DAYS, days}, {IDC_HOURS, hours}, {IDC_MINUTES, minutes}, {IDC_SECONDS, seconds}};
         resetShown();
     }
-    std::string text(uint32_t slot = 0) { return slotText[slot]; }
+    std::string text(uint32_t slot = 0) { return countdown::state.slots[slot].text; }
 };
 
 TEST_F(Engine, FormattingTable) {
@@ -46,12 +46,12 @@ TEST_F(Engine, FormattingTable) {
 
 TEST_F(Engine, FormattingMarksTheDisplayOnlyOnChange) {
     char buffer[kTextBytes] = "";
-    displayDirty = 0;
+    countdown::state.displayDirty = 0;
     formatRemaining(299500, buffer);
-    EXPECT_EQ(displayDirty.load(), 1u);
-    displayDirty = 0;
+    EXPECT_EQ(countdown::state.displayDirty, 1u);
+    countdown::state.displayDirty = 0;
     formatRemaining(299000, buffer);  // still 04:59
-    EXPECT_EQ(displayDirty.load(), 0u);
+    EXPECT_EQ(countdown::state.displayDirty, 0u);
 }
 
 TEST_F(Engine, NormalisingCarriesAndClamps) {
@@ -77,7 +77,7 @@ TEST_F(Engine, NormalisingCarriesAndClamps) {
                              fake::fields[IDC_SECONDS]};
         for (int i = 0; i < 4; ++i) EXPECT_EQ(shown[i], row.out[i]) << where << ", field " << i;
         EXPECT_EQ(record.durationMs[0], row.ms) << where;
-        EXPECT_EQ(runLengthMs[0].load(), row.ms) << where;
+        EXPECT_EQ(countdown::state.slots[0].runLengthMs, row.ms) << where;
         EXPECT_EQ(text(), row.text) << where;
     }
     EXPECT_EQ(kLongest, settings::kMaxTotalMs);
@@ -106,7 +106,7 @@ TEST_F(Engine, TheLongestCountEnds) {
         } else {
             load(49, 5, 0, 0);
         }
-        ASSERT_EQ(runLengthMs[0].load(), row.length) << row.source;
+        ASSERT_EQ(countdown::state.slots[0].runLengthMs, row.length) << row.source;
         startStop();
         // Days pass in three jumps, a tick after each (the fake's timers see a
         // jump as overdue only below 2^31 ms).
@@ -114,10 +114,10 @@ TEST_F(Engine, TheLongestCountEnds) {
             fake::now += (row.length - 2500) / 3;
             fake::advance(500);
         }
-        EXPECT_EQ(runState[0].load(), kCounting) << row.source;
+        EXPECT_EQ(countdown::state.slots[0].runState, kCounting) << row.source;
         EXPECT_EQ(text(), "1") << row.source;
         fake::advance(2000);
-        EXPECT_EQ(runState[0].load(), 1u) << row.source << ": the count must end";
+        EXPECT_EQ(countdown::state.slots[0].runState, 1u) << row.source << ": the count must end";
         EXPECT_EQ(fake::threads.size(), 1u) << row.source;
     }
 }
@@ -126,7 +126,7 @@ TEST_F(Engine, StartPauseResumeReset) {
     load(0, 0, 1, 30);
     EXPECT_EQ(text(), "01:30");
     startStop();
-    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(countdown::state.slots[0].runState, kCounting);
     EXPECT_EQ(fake::timers.count(TIMER_TICK), 1u);
     EXPECT_EQ(fake::timers[TIMER_TICK], 500u);
     fake::advance(1000);
@@ -135,7 +135,7 @@ TEST_F(Engine, StartPauseResumeReset) {
     EXPECT_EQ(text(), "01:20");
 
     startStop();  // pause
-    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(countdown::state.slots[0].runState, kIdle);
     EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
     fake::advance(60000);
     EXPECT_EQ(text(), "01:20");
@@ -145,7 +145,7 @@ TEST_F(Engine, StartPauseResumeReset) {
     EXPECT_EQ(text(), "01:19");
 
     resetShown();  // reset while counting: the full length from now
-    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(countdown::state.slots[0].runState, kCounting);
     EXPECT_EQ(text(), "01:30");
     fake::advance(1000);
     EXPECT_EQ(text(), "01:29");
@@ -165,19 +165,19 @@ TEST_F(Engine, AutoResetStartsFromTheFields) {
 TEST_F(Engine, StartAllAndStopAll) {
     record.timerCountIndex = 2;
     load(0, 0, 1, 0);
-    countdown::shownTimer = 1;
+    countdown::state.shownTimer = 1;
     load(0, 0, 2, 0);
-    countdown::shownTimer = 2;
+    countdown::state.shownTimer = 2;
     load(0, 0, 3, 0);
-    runState[3] = kCounting;  // beyond the timer count: start all leaves it, stop all stops it
+    countdown::state.slots[3].runState = kCounting;  // beyond the timer count: start all leaves it, stop all stops it
     startAll();
-    for (uint32_t s = 0; s < 3; ++s) EXPECT_EQ(runState[s].load(), kCounting) << s;
+    for (uint32_t s = 0; s < 3; ++s) EXPECT_EQ(countdown::state.slots[s].runState, kCounting) << s;
     fake::advance(1000);
     EXPECT_EQ(text(0), "59");
     EXPECT_EQ(text(1), "01:59");
     EXPECT_EQ(text(2), "02:59");
     stopAll();
-    for (uint32_t s = 0; s < 4; ++s) EXPECT_EQ(runState[s].load(), kIdle) << s;
+    for (uint32_t s = 0; s < 4; ++s) EXPECT_EQ(countdown::state.slots[s].runState, kIdle) << s;
     EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
     EXPECT_EQ(record.durationMs[1], 120000u);  // each slot remembers its own length
 }
@@ -204,7 +204,7 @@ TEST_F(Engine, ShortCountEntersTheWarningPhaseOnItsFirstTick) {
     load(0, 0, 0, 3);
     startStop();
     fake::advance(500);
-    EXPECT_EQ(runState[0].load(), kWarningStart);
+    EXPECT_EQ(countdown::state.slots[0].runState, kWarningStart);
     EXPECT_EQ(fake::count("beep"), 0);
 }
 
@@ -212,10 +212,10 @@ TEST_F(Engine, CompletionWithoutRestart) {
     load(0, 0, 0, 5);
     startStop();
     fake::advance(5000);
-    EXPECT_EQ(runState[0].load(), kCounting);  // elapsed must exceed the length
+    EXPECT_EQ(countdown::state.slots[0].runState, kCounting);  // elapsed must exceed the length
     EXPECT_EQ(text(), "0");
     fake::advance(500);
-    EXPECT_EQ(runState[0].load(), 1u);  // flashing by default
+    EXPECT_EQ(countdown::state.slots[0].runState, 1u);  // flashing by default
     EXPECT_EQ(text(), "0");
     EXPECT_EQ(fake::threads, std::vector<uint32_t>{0});
     EXPECT_EQ(fake::timers.count(TIMER_TICK), 0u);
@@ -225,7 +225,7 @@ TEST_F(Engine, CompletionWithoutRestart) {
     load(0, 0, 0, 1);
     startStop();
     fake::advance(1500);
-    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(countdown::state.slots[0].runState, kIdle);
     EXPECT_EQ(fake::threads.size(), 1u);
 }
 
@@ -234,7 +234,7 @@ TEST_F(Engine, CompletionRestartsOnlyCountsOverTwoSeconds) {
     load(0, 0, 0, 10);
     startStop();
     fake::advance(10500);
-    EXPECT_EQ(runState[0].load(), 11u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 11u);
     EXPECT_EQ(text(), "10");
     fake::advance(1000);
     EXPECT_EQ(text(), "9");
@@ -244,7 +244,7 @@ TEST_F(Engine, CompletionRestartsOnlyCountsOverTwoSeconds) {
     load(0, 0, 0, 2);  // exactly 2000 ms
     startStop();
     fake::advance(2500);
-    EXPECT_EQ(runState[0].load(), 1u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 1u);
     EXPECT_EQ(text(), "0");
 }
 
@@ -253,10 +253,10 @@ TEST_F(Engine, CountAcrossTheClockWrapEndsOnTime) {
     load(0, 0, 0, 5);
     startStop();
     fake::advance(4000);
-    EXPECT_EQ(runState[0].load(), kCounting);
+    EXPECT_EQ(countdown::state.slots[0].runState, kCounting);
     EXPECT_EQ(text(), "1");
     fake::advance(1500);
-    EXPECT_EQ(runState[0].load(), 1u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 1u);
 }
 
 TEST_F(Engine, ClockJumpCompletesOnTheNextTick) {
@@ -264,7 +264,7 @@ TEST_F(Engine, ClockJumpCompletesOnTheNextTick) {
     startStop();
     fake::now += 5u * 3600000u;  // the machine slept; no timer messages came
     fake::advance(500);
-    EXPECT_EQ(runState[0].load(), 1u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 1u);
     EXPECT_EQ(fake::threads.size(), 1u);
 }
 
@@ -272,35 +272,35 @@ TEST_F(Engine, AcknowledgeReloadsFromTheFields) {
     load(0, 0, 0, 1);
     startStop();
     fake::advance(1500);
-    ASSERT_EQ(runState[0].load(), 1u);
+    ASSERT_EQ(countdown::state.slots[0].runState, 1u);
     startStop();  // a click on an alarm
-    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(countdown::state.slots[0].runState, kIdle);
     EXPECT_EQ(text(), "1");
     EXPECT_GT(fake::count("visibility"), 0);
 }
 
 TEST_F(Engine, HigherSlotsBeyondTheCountAreNotTicked) {
     record.timerCountIndex = 1;
-    countdown::shownTimer = 1;
+    countdown::state.shownTimer = 1;
     load(0, 0, 0, 5);
     startStop();
     record.timerCountIndex = 0;
     fake::advance(10000);
-    EXPECT_EQ(runState[1].load(), kCounting);  // still counting for the tick timer
+    EXPECT_EQ(countdown::state.slots[1].runState, kCounting);  // still counting for the tick timer
     EXPECT_EQ(text(1), "5");
     EXPECT_EQ(fake::timers.count(TIMER_TICK), 1u);
     record.timerCountIndex = 1;
     fake::advance(500);
-    EXPECT_EQ(runState[1].load(), 1u);  // the time that passed meanwhile counts
+    EXPECT_EQ(countdown::state.slots[1].runState, 1u);  // the time that passed meanwhile counts
 }
 
 TEST_F(Engine, MinimisedTitleFollowsTheCountingSlot) {
     platform::windowState = platform::kWindowMinimised;
     record.timerCountIndex = 1;
-    countdown::shownTimer = 1;
+    countdown::state.shownTimer = 1;
     load(0, 0, 2, 0);
     startStop();
-    countdown::shownTimer = 0;  // not counting: the lowest counting slot is shown
+    countdown::state.shownTimer = 0;  // not counting: the lowest counting slot is shown
     fake::advance(1000);
     EXPECT_EQ(fake::title, "01:59");
     EXPECT_EQ(titleSlot(), 1u);
@@ -310,11 +310,11 @@ TEST_F(Engine, MinimisedTitleFollowsTheCountingSlot) {
 
 TEST_F(Engine, StartupTimerLoadsEverySlotAndHonoursTheStartFlag) {
     record.durationMs[2] = 90000;
-    runState[0] = kCounting;  // the command line's start flag
+    countdown::state.slots[0].runState = kCounting;  // the command line's start flag
     platform::setWindowTimer(TIMER_STARTUP, kStartupMs);
     fake::advance(50);
     EXPECT_EQ(text(2), "01:30");
-    EXPECT_EQ(runState[0].load(), kIdle);
+    EXPECT_EQ(countdown::state.slots[0].runState, kIdle);
     EXPECT_EQ(fake::count("post 1000"), 1);
     EXPECT_EQ(fake::timers.count(TIMER_STARTUP), 0u);
 }

@@ -10,7 +10,7 @@
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
-#include "tests/run_state.h"
+#include "app/state.h"
 
 namespace fake {
 
@@ -49,7 +49,7 @@ void reset() {
     sleeps = 0;
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();
-    resetRunState();
+    app::resetRunState();
     resetSound();
 }
 

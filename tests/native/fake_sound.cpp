@@ -44,7 +44,7 @@ void resetSound() {
     listings = 0;
     openable.clear();
     openTries.clear();
-    std::memset(sound::currentSoundPath, 0, sizeof sound::currentSoundPath);
+    std::memset(sound::state.currentSoundPath, 0, sizeof sound::state.currentSoundPath);
 }
 
 }  // namespace fake

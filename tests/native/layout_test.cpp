@@ -36,18 +36,18 @@ TEST_F(Layout, DaysPairFromTwoHundredElevenPixels) {
     EXPECT_EQ(wide.pairs[0].spin.x, 3 + 37 - 2);
     EXPECT_EQ(wide.pairs[0].spin.w, 15);
     EXPECT_EQ(wide.pairs[1].edit.x, 3 + 37 - 2 + 16);
-    EXPECT_EQ(display::displayTop, 60);
-    EXPECT_EQ(display::displayHeight, 40);
+    EXPECT_EQ(display::view.top, 60);
+    EXPECT_EQ(display::view.height, 40);
 }
 
 TEST_F(Layout, HiddenControlsGiveTheWholeClientArea) {
     record.hideButtons = 1;
     app::layOut(300, 200);
-    EXPECT_EQ(display::displayTop, 60);  // all idle: controls stay
-    countdown::runState[2] = countdown::kCounting;
+    EXPECT_EQ(display::view.top, 60);  // all idle: controls stay
+    countdown::state.slots[2].runState = countdown::kCounting;
     app::FieldLayout l = app::layOut(300, 200);
-    EXPECT_EQ(display::displayTop, 0);
-    EXPECT_EQ(display::displayHeight, 200);
+    EXPECT_EQ(display::view.top, 0);
+    EXPECT_EQ(display::view.height, 200);
     EXPECT_FALSE(l.pairs[0].shown);
 }
 
@@ -64,15 +64,15 @@ TEST_F(Layout, HitTestMatchesTheSlotAreas) {
     for (const auto& c : cases) {
         record.timerCountIndex = c.countIndex;
         EXPECT_EQ(display::slotAt(c.x, c.y), c.want) << c.countIndex << " " << c.x << "," << c.y;
-        display::Rect r = display::slotArea(c.countIndex, c.want, display::displayWidth, display::displayHeight);
-        int y = c.y - display::displayTop;
+        display::Rect r = display::slotArea(c.countIndex, c.want, display::view.width, display::view.height);
+        int y = c.y - display::view.top;
         if (y >= 0) {
             EXPECT_TRUE(c.x >= r.left && c.x < r.right && y >= r.top && y < r.bottom)
                 << "point outside the area it selects";
         }
     }
     record.timerCountIndex = 0;
-    countdown::shownTimer = 2;  // one timer: a click changes nothing
+    countdown::state.shownTimer = 2;  // one timer: a click changes nothing
     EXPECT_EQ(display::slotAt(10, 100), 2u);
 }
 
@@ -119,9 +119,9 @@ TEST_F(Layout, LengthsScaleWithTheWindowsDpi) {
         {144, 315, 300, 90, 82, 5, 290, 45, 33, 23, false, 90},   // the days pair from 316 on
     };
     for (const Row& r : rows) {
-        display::dpi = r.dpi;
+        display::view.dpi = r.dpi;
         app::FieldLayout l = app::layOut(r.clientWidth, r.clientHeight);
-        EXPECT_EQ(display::displayTop, r.top) << r.dpi;
+        EXPECT_EQ(display::view.top, r.top) << r.dpi;
         EXPECT_EQ(l.pairs[0].shown, r.daysShown) << r.dpi;
         EXPECT_EQ(l.pairs[1].edit.w, r.editWidth) << r.dpi;
         EXPECT_EQ(l.pairs[1].edit.x, r.hoursX) << r.dpi;
@@ -163,11 +163,11 @@ TEST_F(Layout, KeysAndArrows) {
     EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PassOn);  // one timer: the caret moves
     record.timerCountIndex = 2;
     EXPECT_EQ(app::keyBinding(0x25).action, app::KeyAction::PreviousTimer);
-    countdown::shownTimer = 0;
+    countdown::state.shownTimer = 0;
     EXPECT_EQ(app::previousTimer(), 2u);
-    countdown::shownTimer = 2;
+    countdown::state.shownTimer = 2;
     EXPECT_EQ(app::nextTimer(), 0u);
-    countdown::shownTimer = 1;
+    countdown::state.shownTimer = 1;
     EXPECT_EQ(app::nextTimer(), 2u);
 }
 

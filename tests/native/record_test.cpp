@@ -29,7 +29,11 @@ protected:
         char pattern[] = "/tmp/tivstoreXXXXXX";
         folder = mkdtemp(pattern);
         folder += "/";
-        std::snprintf(settings::dataFolder, sizeof settings::dataFolder, "%s", folder.c_str());
+        useFolder();
+    }
+    // A reset is a fresh process's state: no data folder yet.
+    void useFolder() {
+        std::snprintf(settings::store.dataFolder, sizeof settings::store.dataFolder, "%s", folder.c_str());
     }
     void TearDown() override {
         std::remove((folder + "dTiv.dat").c_str());
@@ -127,8 +131,8 @@ TEST_F(Store, PlacementKeptWhileMinimised) {
 
 TEST_F(Store, OverriddenFinishTextNeverReachesTheFile) {
     settings::fullDefaults();
-    settings::finishTextOverridden = true;
-    std::strcpy(settings::savedFinishText, "before");
+    settings::store.finishTextOverridden = true;
+    std::strcpy(settings::store.savedFinishText, "before");
     std::strcpy(record.finishText[0], "from the command line");
     ASSERT_TRUE(settings::save());
     EXPECT_STREQ(reinterpret_cast<const char*>(&fileBytes()[8 + 4632]), "before");
@@ -152,6 +156,7 @@ TEST_F(Store, FirstRunQuestions) {
 
     // "取消": full interface and the hint.
     fake::reset();
+    useFolder();
     fake::answerBox = [](const fake::Box&) { return 2u; };
     settings::load();
     ASSERT_EQ(fake::boxes.size(), 2u);
@@ -320,6 +325,7 @@ TEST_F(Store, HeldFileIsWaitedForAndNeverOverwritten) {
         SCOPED_TRACE(row.name);
         fake::reset();
         fake::resetFiles();
+        useFolder();
         fake::answerBox = [](const fake::Box&) { return 2u; };
         std::remove((folder + "dTiv.dat").c_str());
         std::vector<unsigned char> stored;

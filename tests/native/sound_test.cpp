@@ -20,7 +20,7 @@ protected:
 
     static void setWorking(uint32_t type, const char* path) {
         record.currentSoundType = type;
-        std::strcpy(sound::currentSoundPath, path);
+        std::strcpy(sound::state.currentSoundPath, path);
     }
     static std::string lastCall() { return fake::calls.empty() ? "" : fake::calls.back(); }
 };
@@ -45,7 +45,7 @@ TEST_F(Sound, WaveFilesGoToTheWavePlayerAndTheRestToTheMediaWindow) {
         sound::playSound();
         std::string expected = std::string(row.wave ? "wave " : "media ") + row.path;
         EXPECT_EQ(expected, lastCall()) << "path " << row.path;
-        EXPECT_EQ(row.wave ? 0u : fake::mediaEnd, sound::mediaLoaded.load()) << "path " << row.path;
+        EXPECT_EQ(row.wave ? 0u : fake::mediaEnd, sound::state.mediaLoaded) << "path " << row.path;
     }
 }
 
@@ -67,14 +67,14 @@ TEST_F(Sound, MuteSilencesEveryType) {
         }
     }
     EXPECT_TRUE(fake::calls.empty()) << "first call: " << fake::calls.front();
-    EXPECT_EQ(0u, sound::mediaLoaded.load());
+    EXPECT_EQ(0u, sound::state.mediaLoaded);
 }
 
 TEST_F(Sound, PrepareCopiesTheSlotsSoundAndPicksForAFolder) {
     record.soundType[2] = sound::kTypeFile;
     std::strcpy(record.soundPath[2], "C:\\snd\\bell.wav");
     sound::prepareSound(2);
-    EXPECT_STREQ("C:\\snd\\bell.wav", sound::currentSoundPath);
+    EXPECT_STREQ("C:\\snd\\bell.wav", sound::state.currentSoundPath);
     EXPECT_EQ(sound::kTypeFile, record.currentSoundType);
     EXPECT_EQ(0, fake::listings);
 
@@ -83,11 +83,11 @@ TEST_F(Sound, PrepareCopiesTheSlotsSoundAndPicksForAFolder) {
     fake::folders["C:\\snd/*.*"] = {"only.mp3"};
     fake::openable = {"C:\\snd\\only.mp3"};
     sound::prepareSound(3);
-    EXPECT_STREQ("C:\\snd\\only.mp3", sound::currentSoundPath);
+    EXPECT_STREQ("C:\\snd\\only.mp3", sound::state.currentSoundPath);
     EXPECT_EQ(sound::kTypeFolder, record.currentSoundType);
     sound::playSound();
     EXPECT_EQ("media C:\\snd\\only.mp3", lastCall());
-    EXPECT_EQ(0, std::memcmp(record.currentSoundPath, sound::currentSoundPath, sizeof record.currentSoundPath));
+    EXPECT_EQ(0, std::memcmp(record.currentSoundPath, sound::state.currentSoundPath, sizeof record.currentSoundPath));
 }
 
 TEST_F(Sound, FolderPickChoosesAmongItsFilesOnly) {
@@ -149,11 +149,11 @@ TEST_F(Sound, FolderWithNothingToPlaySoundsTheSystemSound) {
         sound::playSound();
         sound::playSound();   // a repeat
         EXPECT_EQ((std::vector<std::string>{"beep", "beep"}), fake::calls) << row.name << ": " << lastCall();
-        EXPECT_STREQ("C:\\snd", sound::currentSoundPath) << row.name;
+        EXPECT_STREQ("C:\\snd", sound::state.currentSoundPath) << row.name;
         EXPECT_EQ(row.listFails ? 0 : 1, fake::listings) << row.name;
         EXPECT_EQ(static_cast<size_t>(row.opens), fake::openTries.size()) << row.name;
         EXPECT_EQ(fake::listsAllocated, fake::listsFreed) << row.name;
-        EXPECT_EQ(0u, sound::mediaLoaded.load()) << row.name;
+        EXPECT_EQ(0u, sound::state.mediaLoaded) << row.name;
     }
 }
 
@@ -258,10 +258,10 @@ TEST_F(Sound, FallbackStaysInRangeForEveryN) {
 }
 
 TEST_F(Sound, EndingAMediaSound) {
-    sound::mediaLoaded = 4000;
+    sound::state.mediaLoaded = 4000;
     sound::stopMedia();
     EXPECT_EQ(1, fake::count("closeMedia"));
-    EXPECT_EQ(0u, sound::mediaLoaded.load());
+    EXPECT_EQ(0u, sound::state.mediaLoaded);
 
     struct Row {
         uint32_t loaded, position;
@@ -269,11 +269,11 @@ TEST_F(Sound, EndingAMediaSound) {
     } rows[] = {{4000, 4000, true}, {4000, 1200, false}, {0, 0, false}};
     for (const auto& row : rows) {
         fake::reset();
-        sound::mediaLoaded = row.loaded;
+        sound::state.mediaLoaded = row.loaded;
         fake::mediaPosition = row.position;
         sound::closeFinishedMedia();
         EXPECT_EQ(row.closes ? 1 : 0, fake::count("closeMedia")) << "position " << row.position;
-        EXPECT_EQ(row.closes ? 0 : row.loaded, sound::mediaLoaded.load());
+        EXPECT_EQ(row.closes ? 0 : row.loaded, sound::state.mediaLoaded);
     }
 }
 

@@ -138,8 +138,8 @@ TEST(Words, LoadCopiesTheShippedFileWhenMissing) {
     const std::string folder = mkdtemp(pattern) + "/"s;
     const std::string data = folder + "dWords.txt", program = folder + "p/dWords.txt";
     ASSERT_EQ(mkdir((folder + "p").c_str(), 0700), 0);
-    std::snprintf(settings::dataFolder, sizeof settings::dataFolder, "%s", folder.c_str());
-    std::snprintf(settings::programFolder, sizeof settings::programFolder, "%sp/", folder.c_str());
+    std::snprintf(settings::store.dataFolder, sizeof settings::store.dataFolder, "%s", folder.c_str());
+    std::snprintf(settings::store.programFolder, sizeof settings::store.programFolder, "%sp/", folder.c_str());
     const char* none = nullptr;
     struct {
         const char* what;

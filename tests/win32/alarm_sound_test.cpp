@@ -81,7 +81,7 @@ TEST_F(AlarmSound, WaveFilePlaysThroughPlaySoundAndRepeats) {
     EXPECT_EQ(calls.waveFlags, static_cast<DWORD>(SND_FILENAME | SND_ASYNC));
     EXPECT_EQ(calls.beeps, 0);
     EXPECT_EQ(sound::mediaWindow, nullptr) << "a WAV file needs no media window";
-    EXPECT_EQ(sound::mediaLoaded, 0u);
+    EXPECT_EQ(sound::state.mediaLoaded, 0u);
     EXPECT_TRUE(inproc::pumpUntil([] { return alarms::soundCalls().waves == 2; }, 2500))
         << "the sound is not repeated at the repeat tick";
 }
@@ -97,7 +97,7 @@ TEST_F(AlarmSound, MidiFilePlaysThroughTheMediaWindow) {
     EXPECT_EQ(className(media), "MCIWndClass");
     EXPECT_EQ(GetParent(media), main);
     EXPECT_FALSE(IsWindowVisible(media)) << "the media window shows over the main window";
-    EXPECT_EQ(sound::mediaLoaded, alarms::kMidiLengthMs) << "the loaded end position";
+    EXPECT_EQ(sound::state.mediaLoaded, alarms::kMidiLengthMs) << "the loaded end position";
     EXPECT_EQ(alarms::soundCalls().waves, 0);
     EXPECT_EQ(alarms::soundCalls().beeps, 0);
 
@@ -109,7 +109,7 @@ TEST_F(AlarmSound, MidiFilePlaysThroughTheMediaWindow) {
 
     // Closing the finish window stops a media sound.
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(inproc::pumpUntil([&] { return !IsWindow(repeated) && sound::mediaLoaded == 0; }, 3000));
+    EXPECT_TRUE(inproc::pumpUntil([&] { return !IsWindow(repeated) && sound::state.mediaLoaded == 0; }, 3000));
 }
 
 TEST_F(AlarmSound, Mp3FileGoesToTheMediaWindow) {
@@ -147,7 +147,7 @@ TEST_F(AlarmSound, FolderPlaysOneOfItsFiles) {
     EXPECT_EQ(calls.wavePath.compare(0, prefix.size(), prefix), 0) << calls.wavePath;
     EXPECT_EQ(calls.wavePath.size(), prefix.size() + 6) << calls.wavePath;
     EXPECT_NE(GetFileAttributesA(calls.wavePath.c_str()), INVALID_FILE_ATTRIBUTES) << calls.wavePath;
-    EXPECT_STREQ(sound::currentSoundPath, calls.wavePath.c_str());
+    EXPECT_STREQ(sound::state.currentSoundPath, calls.wavePath.c_str());
 }
 
 // A folder of one file among sub-folders (one of them named like a sound):
@@ -174,8 +174,8 @@ TEST_F(AlarmSound, FolderPicksOnlyItsFiles) {
     std::string firstMiss;
     for (int pick = 0; pick < 200; ++pick) {
         sound::prepareSound(0);
-        if (only != sound::currentSoundPath || r.currentSoundType != sound::kTypeFolder) {
-            if (misses++ == 0) firstMiss = std::string(sound::currentSoundPath) + ", type " + std::to_string(r.currentSoundType);
+        if (only != sound::state.currentSoundPath || r.currentSoundType != sound::kTypeFolder) {
+            if (misses++ == 0) firstMiss = std::string(sound::state.currentSoundPath) + ", type " + std::to_string(r.currentSoundType);
         }
     }
     EXPECT_EQ(misses, 0) << "picks that were not " << only << "; the first: " << firstMiss;
@@ -286,7 +286,7 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
 
         driver::command(main, IDC_STARTSTOP);
         inproc::pump(100);
-        ASSERT_GE(countdown::runState[0].load(), 10u) << "not counting";
+        ASSERT_GE(countdown::state.slots[0].runState, 10u) << "not counting";
         ASSERT_TRUE(DeleteFileA(path.c_str()));
         HWND box = alarms::pumpForBox(5000);
         ASSERT_NE(box, nullptr) << "no finish window";
@@ -294,8 +294,8 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
         EXPECT_EQ(calls.waves, c.waves);
         EXPECT_EQ(calls.wavePath, c.waves ? path : std::string());
         EXPECT_EQ(calls.beeps, c.beeps);
-        EXPECT_EQ(sound::mediaLoaded, 0u) << "a media sound was loaded from nothing";
-        EXPECT_EQ(std::string(sound::currentSoundPath), inSubfolder ? folder : path);
+        EXPECT_EQ(sound::state.mediaLoaded, 0u) << "a media sound was loaded from nothing";
+        EXPECT_EQ(std::string(sound::state.currentSoundPath), inSubfolder ? folder : path);
 
         // About three repeats of the missing sound; the sequence goes on.
         inproc::pump(1000);
@@ -314,11 +314,11 @@ TEST_F(AlarmSound, SoundDeletedBeforeTheEndStillCompletesTheAlarm) {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         EXPECT_TRUE(inproc::pumpUntil(
             [] {
-                return countdown::runState[0] == 0 && countdown::alarmBusy == 0 &&
+                return countdown::state.slots[0].runState == 0 && countdown::alarmBusy == 0 &&
                        countdown::repeatSlot == countdown::kNoSlot;
             },
             3000))
-            << "the alarm did not end: run state " << countdown::runState[0];
+            << "the alarm did not end: run state " << countdown::state.slots[0].runState;
         alarms::endAlarms(main);
         if (inSubfolder) RemoveDirectoryA(folder.c_str());
         subfolder.clear();
@@ -355,7 +355,7 @@ TEST_F(AlarmSound, FolderOfTwentyThousandFilesPicksOneInBoundedTime) {
         started = GetTickCount();
         sound::prepareSound(0);
         DWORD took = GetTickCount() - started;
-        std::string chosen = sound::currentSoundPath;
+        std::string chosen = sound::state.currentSoundPath;
         EXPECT_LT(took, 2000u) << "pick " << pick;
         EXPECT_EQ(chosen.compare(0, prefix.size(), prefix), 0) << chosen;
         EXPECT_EQ(chosen.size(), prefix.size() + 9) << chosen;

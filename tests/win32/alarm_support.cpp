@@ -262,6 +262,6 @@ void endAlarms(HWND main) {
     }
 }
 
-COLORREF displayColour(HWND main) { return inproc::pixel(main, 4, display::displayTop + 4); }
+COLORREF displayColour(HWND main) { return inproc::pixel(main, 4, display::view.top + 4); }
 
 }  // namespace alarms

@@ -20,7 +20,6 @@
 
 using alarms::kBlack;
 using alarms::kWhite;
-using countdown::runState;
 
 namespace {
 
@@ -107,13 +106,13 @@ protected:
         std::vector<Phase> phases;
         DWORD start = GetTickCount();
         while (!until() && GetTickCount() - start < timeoutMs) {
-            uint32_t code = runState[slot];
+            uint32_t code = countdown::state.slots[slot].runState;
             DWORD now = GetTickCount();
             if (phases.empty() || phases.back().code != code) phases.push_back({code, now, CLR_INVALID});
             Phase& last = phases.back();
             if (last.colour == CLR_INVALID && now - last.at >= 300) {
                 COLORREF colour = alarms::displayColour(main);
-                if (runState[slot] == code) last.colour = colour;
+                if (countdown::state.slots[slot].runState == code) last.colour = colour;
             }
             inproc::pump(10);
         }
@@ -132,7 +131,7 @@ TEST_F(AlarmSequence, FlashesUntilOkThenTheSlotIsIdleAtItsFullLength) {
     HWND box = alarms::pumpForBox(6000);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(driver::itemText(box, IDC_MSG_LINE2), kFinishGbk);
-    EXPECT_STREQ(countdown::slotText[0], "0");
+    EXPECT_STREQ(countdown::state.slots[0].text, "0");
     EXPECT_EQ(alarms::soundCalls().beeps, 1) << "the system sound, once";
     EXPECT_EQ(alarms::soundCalls().waves, 0);
 
@@ -149,16 +148,16 @@ TEST_F(AlarmSequence, FlashesUntilOkThenTheSlotIsIdleAtItsFullLength) {
     EXPECT_EQ(alarms::soundCalls().beeps, 1) << "no repeated sound by default";
 
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(inproc::pumpUntil([&] { return !IsWindow(box) && runState[0] == countdown::kIdle; }, 3000));
-    EXPECT_STREQ(countdown::slotText[0], "3");
-    EXPECT_EQ(countdown::runLengthMs[0], 3000u);
-    EXPECT_EQ(countdown::clockMark[0], 0u) << "the next start counts the full length";
+    ASSERT_TRUE(inproc::pumpUntil([&] { return !IsWindow(box) && countdown::state.slots[0].runState == countdown::kIdle; }, 3000));
+    EXPECT_STREQ(countdown::state.slots[0].text, "3");
+    EXPECT_EQ(countdown::state.slots[0].runLengthMs, 3000u);
+    EXPECT_EQ(countdown::state.slots[0].clockMark, 0u) << "the next start counts the full length";
     EXPECT_TRUE(inproc::pumpUntil([] { return countdown::repeatSlot == countdown::kNoSlot; }, 2500))
         << "the flashing goes on after 确定";
     inproc::pump(300);
     EXPECT_EQ(alarms::displayColour(main), kBlack);
     EXPECT_EQ(countdown::alarmBusy, 0u);
-    EXPECT_EQ(countdown::tickTimerOn, 0u);
+    EXPECT_EQ(countdown::state.tickTimerOn, 0u);
     EXPECT_EQ(driver::itemText(main, IDC_STARTSTOP), "开始");
 }
 
@@ -169,16 +168,16 @@ TEST_F(AlarmSequence, RestartAtEndClosesTheWindowItselfAndCountsAgain) {
     HWND box = alarms::pumpForBox(12000);
     ASSERT_NE(box, nullptr);
     DWORD shown = GetTickCount();
-    EXPECT_EQ(runState[0], 11u) << "counting again while its alarm runs";
-    EXPECT_EQ(countdown::runLengthMs[0], 8000u);
-    EXPECT_EQ(countdown::tickTimerOn, 1u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 11u) << "counting again while its alarm runs";
+    EXPECT_EQ(countdown::state.slots[0].runLengthMs, 8000u);
+    EXPECT_EQ(countdown::state.tickTimerOn, 1u);
 
     DWORD closed = 0;
     auto phases = watchPhases(
         0,
         [&] {
             if (!closed && !IsWindow(box)) closed = GetTickCount();
-            return closed && runState[0] == countdown::kCounting && countdown::repeatSlot == countdown::kNoSlot;
+            return closed && countdown::state.slots[0].runState == countdown::kCounting && countdown::repeatSlot == countdown::kNoSlot;
         },
         8000);
     ASSERT_NE(closed, 0u) << "the window did not close itself";
@@ -187,14 +186,14 @@ TEST_F(AlarmSequence, RestartAtEndClosesTheWindowItselfAndCountsAgain) {
     EXPECT_EQ(platform::messageResult, platform::kResultOk);
     EXPECT_EQ(codesOf(phases), (std::vector<uint32_t>{11, 12, 13, 14})) << "four flash steps, then 10";
     EXPECT_EQ(coloursOf(phases), "WBWB");
-    EXPECT_EQ(runState[0], countdown::kCounting);
+    EXPECT_EQ(countdown::state.slots[0].runState, countdown::kCounting);
     EXPECT_EQ(countdown::repeatSlot, countdown::kNoSlot);
 
     // Still counting down from the restart, in normal colours, and no window.
-    std::string before = countdown::slotText[0];
+    std::string before = countdown::state.slots[0].text;
     inproc::pump(1100);
-    EXPECT_NE(before, countdown::slotText[0]);
-    EXPECT_EQ(runState[0], countdown::kCounting);
+    EXPECT_NE(before, countdown::state.slots[0].text);
+    EXPECT_EQ(countdown::state.slots[0].runState, countdown::kCounting);
     EXPECT_EQ(alarms::displayColour(main), kBlack);
     EXPECT_TRUE(alarms::finishBoxes().empty());
 }
@@ -218,7 +217,7 @@ TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
     bool counting = true;
     HWND last = nullptr;
     SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
-    uint32_t mark = countdown::clockMark[0];
+    uint32_t mark = countdown::state.slots[0].clockMark;
     auto watch = [&] {
         auto boxes = alarms::finishBoxes();
         mostAtOnce = std::max(mostAtOnce, boxes.size());
@@ -227,8 +226,8 @@ TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
                 last = box;
                 ++windows;
             }
-        if (counting && countdown::clockMark[0] != mark) {
-            mark = countdown::clockMark[0];
+        if (counting && countdown::state.slots[0].clockMark != mark) {
+            mark = countdown::state.slots[0].clockMark;
             ++completions;
             if (!boxes.empty()) ++landedWhileOpen;
         }
@@ -248,12 +247,12 @@ TEST_F(AlarmSequence, RestartAtEndShowsAWindowForEveryCompletion) {
     watch();            // a completion in the loop's last pump
     counting = false;   // the pause below moves the mark too
     SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
-    ASSERT_EQ(runState[0], countdown::kIdle);
+    ASSERT_EQ(countdown::state.slots[0].runState, countdown::kIdle);
     // A completion kept behind the last window still shows its own.
     inproc::pumpUntil(
         [&] {
             watch();
-            return countdown::sequenceState[0] == countdown::kSequenceNone && alarms::finishBoxes().empty();
+            return countdown::state.sequenceState[0] == countdown::kSequenceNone && alarms::finishBoxes().empty();
         },
         12000);
     EXPECT_GE(completions, 6) << "a 3 s count ends every 3 to 3.5 s";
@@ -271,8 +270,8 @@ TEST_F(AlarmSequence, WithoutTheFinishWindowOneSoundAndIdleAtOnce) {
     alarms::clearSoundCalls();
     driver::command(main, IDC_STARTSTOP);
     ASSERT_TRUE(inproc::pumpUntil([] { return alarms::soundCalls().beeps > 0; }, 5000)) << "no alarm sound";
-    EXPECT_TRUE(inproc::pumpUntil([] { return runState[0] == countdown::kIdle; }, 500));
-    EXPECT_STREQ(countdown::slotText[0], "2");
+    EXPECT_TRUE(inproc::pumpUntil([] { return countdown::state.slots[0].runState == countdown::kIdle; }, 500));
+    EXPECT_STREQ(countdown::state.slots[0].text, "2");
 
     size_t boxesSeen = 0;
     std::string colours;
@@ -285,7 +284,7 @@ TEST_F(AlarmSequence, WithoutTheFinishWindowOneSoundAndIdleAtOnce) {
     EXPECT_EQ(colours, std::string(10, 'B')) << "no flashing";
     EXPECT_EQ(alarms::soundCalls().beeps, 1);
     EXPECT_EQ(countdown::repeatSlot, countdown::kNoSlot);
-    EXPECT_EQ(runState[0], countdown::kIdle);
+    EXPECT_EQ(countdown::state.slots[0].runState, countdown::kIdle);
 }
 
 TEST_F(AlarmSequence, TwoTimersEndingTogetherShowTheirWindowsOneAfterTheOther) {
@@ -306,10 +305,10 @@ TEST_F(AlarmSequence, TwoTimersEndingTogetherShowTheirWindowsOneAfterTheOther) {
     EXPECT_TRUE(inproc::pumpUntil(
         [&] {
             count();
-            return countdown::isAlarm(runState[0]) && countdown::isAlarm(runState[1]);
+            return countdown::isAlarm(countdown::state.slots[0].runState) && countdown::isAlarm(countdown::state.slots[1].runState);
         },
         700))
-        << runState[0] << " " << runState[1] << ": both must have ended";
+        << countdown::state.slots[0].runState << " " << countdown::state.slots[1].runState << ": both must have ended";
     DWORD until = GetTickCount() + 2500;
     inproc::pumpUntil([&] { count(); return GetTickCount() > until; }, 3000);
     EXPECT_EQ(most, 1u) << "two windows at once";
@@ -329,8 +328,8 @@ TEST_F(AlarmSequence, TwoTimersEndingTogetherShowTheirWindowsOneAfterTheOther) {
 
     PostMessageA(second, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(inproc::pumpUntil(
-        [] { return runState[0] == countdown::kIdle && runState[1] == countdown::kIdle && !countdown::alarmBusy; },
+        [] { return countdown::state.slots[0].runState == countdown::kIdle && countdown::state.slots[1].runState == countdown::kIdle && !countdown::alarmBusy; },
         3000));
-    EXPECT_STREQ(countdown::slotText[0], "2");
-    EXPECT_STREQ(countdown::slotText[1], "2");
+    EXPECT_STREQ(countdown::state.slots[0].text, "2");
+    EXPECT_STREQ(countdown::state.slots[1].text, "2");
 }

@@ -17,7 +17,7 @@
 #include "settings/store.h"
 #include "settings/text.h"
 #include "sound/sound.h"
-#include "tests/run_state.h"
+#include "app/state.h"
 
 namespace inproc {
 
@@ -28,10 +28,10 @@ std::string folder;
 }  // namespace
 
 HWND open(const std::function<void()>& edit) {
-    resetRunState();
+    app::resetRunState();
     folder = driver::newTempFolder("tivin");
-    text::copyBounded(settings::dataFolder, folder.c_str(), sizeof settings::dataFolder);
-    text::copyBounded(settings::programFolder, folder.c_str(), sizeof settings::programFolder);
+    text::copyBounded(settings::store.dataFolder, folder.c_str(), sizeof settings::store.dataFolder);
+    text::copyBounded(settings::store.programFolder, folder.c_str(), sizeof settings::store.programFolder);
 
     std::memset(&settings::record, 0, sizeof settings::record);
     settings::fullDefaults();
@@ -41,7 +41,7 @@ HWND open(const std::function<void()>& edit) {
     InitCommonControls();
     if (!app::openMainWindow()) return nullptr;
     // The start-up timer loads every slot (and formats its text), 50 ms on.
-    if (!pumpUntil([] { return countdown::slotText[0][0] != '\0'; }, 3000)) return nullptr;
+    if (!pumpUntil([] { return countdown::state.slots[0].text[0] != '\0'; }, 3000)) return nullptr;
     pump(0);
     return app::mainWindow;
 }
@@ -58,8 +58,8 @@ void close() {
         pump(50);
         while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
     }
-    display::dropBackBuffer(0, 0);
-    resetRunState();
+    display::dropBackBuffer();
+    app::resetRunState();
     DeleteFileA((folder + "dTiv.dat").c_str());
     RemoveDirectoryA(folder.c_str());
 }

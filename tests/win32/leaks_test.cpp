@@ -324,7 +324,7 @@ protected:
 };
 
 RECT displayArea() {
-    return {0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
+    return {0, display::view.top, display::view.width, display::view.top + display::view.height};
 }
 
 // Four slots, each painted with its own brush and font (and the mark's) into
@@ -355,12 +355,12 @@ TEST_F(Leaks, PaintingFourTimersTenThousandTimes) {
     area = displayArea();
     inproc::Shot first = inproc::shoot(main, area);
     for (uint32_t slot = 0; slot < 4; ++slot) {
-        display::Rect s = display::slotArea(3, slot, display::displayWidth, display::displayHeight);
-        RECT r{s.left, s.top + display::displayTop, s.right, s.bottom + display::displayTop};
+        display::Rect s = display::slotArea(3, slot, display::view.width, display::view.height);
+        RECT r{s.left, s.top + display::view.top, s.right, s.bottom + display::view.top};
         COLORREF back = display::drawColour(settings::record.backColour[slot]);
         int all = (r.right - r.left) * (r.bottom - r.top);
         int ink = all - first.count(r, back);
-        EXPECT_GT(ink, 50) << "slot " << slot << " shows " << countdown::slotText[slot];
+        EXPECT_GT(ink, 50) << "slot " << slot << " shows " << countdown::state.slots[slot].text;
         EXPECT_GT(first.count(r, back), all / 2) << "slot " << slot;
     }
 
@@ -371,17 +371,17 @@ TEST_F(Leaks, PaintingFourTimersTenThousandTimes) {
     size_t lastDigit[4];
     char digit[4];
     for (uint32_t s = 0; s < 4; ++s) {
-        lastDigit[s] = std::strlen(countdown::slotText[s]) - 1;
-        digit[s] = countdown::slotText[s][lastDigit[s]];
+        lastDigit[s] = std::strlen(countdown::state.slots[s].text) - 1;
+        digit[s] = countdown::state.slots[s].text[lastDigit[s]];
         ASSERT_NE(digit[s], '8');
     }
     DWORD start = GetTickCount();
     for (int i = 0; i < kPaints; ++i) {
-        for (uint32_t s = 0; s < 4; ++s) countdown::slotText[s][lastDigit[s]] = i % 2 ? digit[s] : '8';
-        countdown::displayDirty = 1;   // the paint clears it
+        for (uint32_t s = 0; s < 4; ++s) countdown::state.slots[s].text[lastDigit[s]] = i % 2 ? digit[s] : '8';
+        countdown::state.displayDirty = 1;   // the paint clears it
         InvalidateRect(main, &area, FALSE);
         display::paintMain(main);
-        painted += countdown::displayDirty == 0;
+        painted += countdown::state.displayDirty == 0;
     }
     DWORD took = GetTickCount() - start;
     std::printf("[  leaks   ] %d paints took %lu ms\n", kPaints, static_cast<unsigned long>(took));
@@ -421,13 +421,13 @@ TEST_F(Leaks, ContextMenuBuiltTenThousandTimes) {
          }},
         {"in the tray, counting", [](settings::Record&) {
              platform::windowState = platform::kWindowTray;
-             countdown::runState[0] = countdown::kCounting;
+             countdown::state.slots[0].runState = countdown::kCounting;
          }},
     };
     auto build = [&](const Row& row) {
         settings::record = saved;
         platform::windowState = platform::kWindowNormal;
-        countdown::runState[0] = countdown::kIdle;
+        countdown::state.slots[0].runState = countdown::kIdle;
         row.set(settings::record);
         HMENU menu = dialogs::buildContextMenu();
         int items = GetMenuItemCount(menu);
@@ -452,11 +452,11 @@ TEST_F(Leaks, ContextMenuBuiltTenThousandTimes) {
 
     settings::record = saved;
     platform::windowState = platform::kWindowNormal;
-    countdown::runState[0] = countdown::kIdle;
+    countdown::state.slots[0].runState = countdown::kIdle;
     // The right-click as the window gets it; the menu closes itself 10 ms on.
     auto show = [&] {
         inproc::closeMenuAfter(10);
-        SendMessageA(main, WM_RBUTTONUP, 0, MAKELPARAM(5, display::displayTop + 5));
+        SendMessageA(main, WM_RBUTTONUP, 0, MAKELPARAM(5, display::view.top + 5));
         return inproc::menuWasOpen();
     };
     ASSERT_TRUE(show()) << "the first menu shown sets up what every later one uses";
@@ -471,9 +471,9 @@ TEST_F(Leaks, ContextMenuBuiltTenThousandTimes) {
 }
 
 bool sequenceOver() {
-    return countdown::alarmBusy == 0 && countdown::sequenceState[0] == countdown::kSequenceNone &&
-           countdown::repeatSlot == countdown::kNoSlot && countdown::runState[0] == countdown::kIdle &&
-           sound::mediaLoaded == 0 && alarms::finishBoxes().empty();
+    return countdown::alarmBusy == 0 && countdown::state.sequenceState[0] == countdown::kSequenceNone &&
+           countdown::repeatSlot == countdown::kNoSlot && countdown::state.slots[0].runState == countdown::kIdle &&
+           sound::state.mediaLoaded == 0 && alarms::finishBoxes().empty();
 }
 
 // Pumps in short steps: a sequence hands over between its thread and this
@@ -522,8 +522,8 @@ TEST_F(Leaks, HundredAlarmSequences) {
         settings::record = saved;
         kind.set(settings::record);
         SendMessageA(main, WM_COMMAND, IDC_STARTSTOP, 0);
-        if (countdown::runState[0] != countdown::kCounting) return "did not start";
-        countdown::clockMark[0] -= countdown::runLengthMs[0] + 100;
+        if (countdown::state.slots[0].runState != countdown::kCounting) return "did not start";
+        countdown::state.slots[0].clockMark -= countdown::state.slots[0].runLengthMs + 100;
         SendMessageA(main, WM_TIMER, TIMER_TICK, 0);
         if (settings::record.showFinishWindow) {
             HWND box = nullptr;
@@ -535,11 +535,11 @@ TEST_F(Leaks, HundredAlarmSequences) {
             if (!pumpBriefly(shown, 3000)) return "no finish window";
             for (uint32_t phase : {2u, 3u}) {   // two repeat steps: flash, and the sound again
                 SendMessageA(main, WM_TIMER, TIMER_REPEAT, 0);
-                if (countdown::runState[0] != phase) return "no repeat step";
+                if (countdown::state.slots[0].runState != phase) return "no repeat step";
             }
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }
-        if (!pumpBriefly([] { return countdown::sequenceState[0] == countdown::kSequenceNone; }, 3000))
+        if (!pumpBriefly([] { return countdown::state.sequenceState[0] == countdown::kSequenceNone; }, 3000))
             return "the sequence did not end";
         SendMessageA(main, WM_TIMER, TIMER_REPEAT, 0);   // the repeat timer sees the end and stops
         if (!pumpBriefly(sequenceOver, 3000)) return "something of the sequence stayed";

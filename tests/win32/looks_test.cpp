@@ -459,7 +459,7 @@ TEST(Looks, EveryWindowAsBeforeAt96Dpi) {
         SCOPED_TRACE(v.name);
         HWND main = inproc::open([&] {
             // The About box shows this folder: a fixed one, not the temporary one.
-            text::copyBounded(settings::programFolder, "C:\\Tiv\\", sizeof settings::programFolder);
+            text::copyBounded(settings::store.programFolder, "C:\\Tiv\\", sizeof settings::store.programFolder);
             if (v.edit) v.edit();
         });
         ASSERT_NE(main, nullptr);
@@ -468,8 +468,8 @@ TEST(Looks, EveryWindowAsBeforeAt96Dpi) {
         if (v.kind == Kind::Main && v.outer.cx) {
             // What this view is for: the days pair and the asterisk are in it.
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(main, IDC_DAYS))) << v.name << ": no days field";
-            EXPECT_GT(display::displayWidth, display::kMarkMinArea) << v.name << ": too narrow for the asterisk";
-            EXPECT_GT(display::displayHeight, display::kMarkMinArea) << v.name << ": too low for the asterisk";
+            EXPECT_GT(display::view.width, display::kMarkMinArea) << v.name << ": too narrow for the asterisk";
+            EXPECT_GT(display::view.height, display::kMarkMinArea) << v.name << ": too low for the asterisk";
             EXPECT_EQ(settings::timerCount(), 3u) << v.name;
         }
         Capture c = take(v, main);

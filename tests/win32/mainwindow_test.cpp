@@ -67,12 +67,12 @@ bool looksLikeFourMinutesAnd(const char* text) {
 
 // The display area of the main window in client coordinates.
 RECT displayArea() {
-    return {0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
+    return {0, display::view.top, display::view.width, display::view.top + display::view.height};
 }
 
 RECT slotArea(uint32_t slot) {
-    display::Rect r = display::slotArea(settings::timerCount(), slot, display::displayWidth, display::displayHeight);
-    return {r.left, r.top + display::displayTop, r.right, r.bottom + display::displayTop};
+    display::Rect r = display::slotArea(settings::timerCount(), slot, display::view.width, display::view.height);
+    return {r.left, r.top + display::view.top, r.right, r.bottom + display::view.top};
 }
 
 COLORREF drawn(uint32_t stored) { return stored & 0xFFFFFF; }
@@ -104,10 +104,10 @@ TEST_F(MainWindow, OpensAtDefaultSizeWithTheDaysPairHidden) {
     EXPECT_EQ(driver::itemNumber(main, 1001), 0u);
     EXPECT_EQ(driver::itemNumber(main, 1002), 5u);
     EXPECT_EQ(driver::itemNumber(main, 1003), 0u);
-    EXPECT_STREQ(countdown::slotText[0], "05:00");
-    EXPECT_EQ(display::displayTop, 60);
-    EXPECT_EQ(display::displayWidth, driver::clientSize(main).cx);
-    EXPECT_EQ(display::displayHeight, driver::clientSize(main).cy - 60);
+    EXPECT_STREQ(countdown::state.slots[0].text, "05:00");
+    EXPECT_EQ(display::view.top, 60);
+    EXPECT_EQ(display::view.width, driver::clientSize(main).cx);
+    EXPECT_EQ(display::view.height, driver::clientSize(main).cy - 60);
 }
 
 // Whatever state the window is in when the message loop starts (on Windows
@@ -133,7 +133,7 @@ TEST_F(MainWindow, MessageLoopFirstShowsTheWindowNormally) {
         EXPECT_TRUE(IsWindowVisible(main));
         EXPECT_FALSE(IsIconic(main));
         EXPECT_FALSE(IsZoomed(main));
-        EXPECT_EQ(platform::windowState.load(), platform::kWindowNormal);
+        EXPECT_EQ(platform::windowState, platform::kWindowNormal);
         inproc::close();
     }
 }
@@ -164,8 +164,8 @@ TEST_F(MainWindow, DaysPairShowsFromAClientWidthOf211) {
     EXPECT_EQ(hours.left, 3);
     EXPECT_EQ(hours.right - hours.left, 55);
     EXPECT_EQ(childRect(main, 1002).left, 3 + 55 - 2 + 16);
-    EXPECT_EQ(display::displayWidth, 210);
-    EXPECT_EQ(display::displayHeight, 90);
+    EXPECT_EQ(display::view.width, 210);
+    EXPECT_EQ(display::view.height, 90);
 }
 
 TEST_F(MainWindow, SStartsAndEscStopsFromAnyFocusedControl) {
@@ -174,25 +174,25 @@ TEST_F(MainWindow, SStartsAndEscStopsFromAnyFocusedControl) {
     HWND minutes = GetDlgItem(main, 1002);
 
     pressKey(main, 'S');
-    ASSERT_TRUE(inproc::pumpUntil([] { return countdown::runState[0] == 10; }, 2000)) << "S did not start";
+    ASSERT_TRUE(inproc::pumpUntil([] { return countdown::state.slots[0].runState == 10; }, 2000)) << "S did not start";
     EXPECT_EQ(caption(main), "停止");
     EXPECT_EQ(systemMenuItem(main, 1), "停止");
-    EXPECT_TRUE(inproc::pumpUntil([] { return std::strcmp(countdown::slotText[0], "04:59") == 0; }, 3000))
-        << "the count did not move: " << countdown::slotText[0];
+    EXPECT_TRUE(inproc::pumpUntil([] { return std::strcmp(countdown::state.slots[0].text, "04:59") == 0; }, 3000))
+        << "the count did not move: " << countdown::state.slots[0].text;
 
     SetFocus(minutes);
     pressKey(minutes, VK_ESCAPE);
-    EXPECT_EQ(countdown::runState[0], 0u) << "Esc did not stop";
+    EXPECT_EQ(countdown::state.slots[0].runState, 0u) << "Esc did not stop";
     EXPECT_EQ(caption(main), "开始");
     EXPECT_EQ(systemMenuItem(main, 1), "开始");
     EXPECT_EQ(driver::itemNumber(main, 1002), 5u) << "the key reached the field";
-    std::string paused = countdown::slotText[0];
+    std::string paused = countdown::state.slots[0].text;
     inproc::pump(1200);
-    EXPECT_EQ(countdown::slotText[0], paused) << "a stopped timer kept counting";
-    EXPECT_EQ(countdown::tickTimerOn, 0u);
+    EXPECT_EQ(countdown::state.slots[0].text, paused) << "a stopped timer kept counting";
+    EXPECT_EQ(countdown::state.tickTimerOn, 0u);
 
     pressKey(minutes, VK_ESCAPE);
-    EXPECT_EQ(countdown::runState[0], 10u) << "Esc starts a stopped timer too";
+    EXPECT_EQ(countdown::state.slots[0].runState, 10u) << "Esc starts a stopped timer too";
     EXPECT_EQ(caption(main), "停止");
 }
 
@@ -200,14 +200,14 @@ TEST_F(MainWindow, MinimisedTitleCountsDown) {
     main = inproc::open();
     ASSERT_NE(main, nullptr);
     pressKey(main, 'S');
-    ASSERT_EQ(countdown::runState[0], 10u);
+    ASSERT_EQ(countdown::state.slots[0].runState, 10u);
 
     ShowWindow(main, SW_MINIMIZE);
     ASSERT_TRUE(inproc::pumpUntil([&] { return driver::text(main) != "Tiv"; }, 3000)) << "the title stayed Tiv";
     EXPECT_EQ(platform::windowState, 5u);
     std::string first = driver::text(main);
     EXPECT_TRUE(looksLikeFourMinutesAnd(first.c_str())) << first;
-    EXPECT_EQ(first, countdown::slotText[0]);
+    EXPECT_EQ(first, countdown::state.slots[0].text);
     EXPECT_TRUE(inproc::pumpUntil([&] { return driver::text(main) != first; }, 2500))
         << "the title did not follow the count";
 
@@ -227,7 +227,7 @@ TEST_F(MainWindow, TypedTimesNormaliseOnReset) {
     EXPECT_EQ(driver::itemText(main, 1001), "1");
     EXPECT_EQ(driver::itemText(main, 1002), "40");
     EXPECT_EQ(driver::itemText(main, 1003), "0");
-    EXPECT_STREQ(countdown::slotText[0], "1:40:00");
+    EXPECT_STREQ(countdown::state.slots[0].text, "1:40:00");
     EXPECT_EQ(settings::record.durationMs[0], 6000000u);
 
     SetDlgItemTextA(main, 1005, "60");
@@ -238,7 +238,7 @@ TEST_F(MainWindow, TypedTimesNormaliseOnReset) {
     EXPECT_EQ(driver::itemText(main, 1005), "49");   // days stop at 49, the rest is kept
     EXPECT_EQ(driver::itemText(main, 1002), "1");
     EXPECT_EQ(driver::itemText(main, 1003), "15");
-    EXPECT_STREQ(countdown::slotText[0], "49:00:01:15");
+    EXPECT_STREQ(countdown::state.slots[0].text, "49:00:01:15");
 
     SetDlgItemTextA(main, 1001, "23");
     sendCommand(main, 1004);
@@ -247,38 +247,38 @@ TEST_F(MainWindow, TypedTimesNormaliseOnReset) {
     EXPECT_EQ(driver::itemText(main, 1001), "17");
     EXPECT_EQ(driver::itemText(main, 1002), "2");
     EXPECT_EQ(driver::itemText(main, 1003), "46");
-    EXPECT_STREQ(countdown::slotText[0], "49:17:02:46");
+    EXPECT_STREQ(countdown::state.slots[0].text, "49:17:02:46");
 }
 
 TEST_F(MainWindow, ArrowsChangeTheShownTimerOnlyWithSeveralTimers) {
     main = inproc::open();
     ASSERT_NE(main, nullptr);
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(countdown::shownTimer, 0u);
+    EXPECT_EQ(countdown::state.shownTimer, 0u);
 
     sendCommand(main, 2031);
-    ASSERT_EQ(countdown::shownTimer, 1u) << "两个 shows the second timer";
+    ASSERT_EQ(countdown::state.shownTimer, 1u) << "两个 shows the second timer";
     pressKey(main, 'S');
-    EXPECT_EQ(countdown::runState[1], 10u);
-    EXPECT_EQ(countdown::runState[0], 0u);
+    EXPECT_EQ(countdown::state.slots[1].runState, 10u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 0u);
     EXPECT_EQ(caption(main), "停止");
 
     pressKey(main, VK_LEFT);
-    EXPECT_EQ(countdown::shownTimer, 0u);
+    EXPECT_EQ(countdown::state.shownTimer, 0u);
     EXPECT_EQ(caption(main), "开始");
     pressKey(GetDlgItem(main, 1002), VK_LEFT);
-    EXPECT_EQ(countdown::shownTimer, 1u) << "Left from the first wraps to the last";
+    EXPECT_EQ(countdown::state.shownTimer, 1u) << "Left from the first wraps to the last";
     EXPECT_EQ(caption(main), "停止");
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(countdown::shownTimer, 0u) << "Right from the last wraps to the first";
+    EXPECT_EQ(countdown::state.shownTimer, 0u) << "Right from the last wraps to the first";
 
     sendCommand(main, 2032);
-    ASSERT_EQ(countdown::shownTimer, 2u);
+    ASSERT_EQ(countdown::state.shownTimer, 2u);
     pressKey(main, VK_RIGHT);
-    EXPECT_EQ(countdown::shownTimer, 0u);
+    EXPECT_EQ(countdown::state.shownTimer, 0u);
     pressKey(main, VK_LEFT);
-    EXPECT_EQ(countdown::shownTimer, 2u);
-    EXPECT_EQ(countdown::runState[1], 10u) << "the second timer stopped";
+    EXPECT_EQ(countdown::state.shownTimer, 2u);
+    EXPECT_EQ(countdown::state.slots[1].runState, 10u) << "the second timer stopped";
 }
 
 TEST_F(MainWindow, HideButtonsHidesEveryControlOnlyWhileATimerRuns) {
@@ -293,14 +293,14 @@ TEST_F(MainWindow, HideButtonsHidesEveryControlOnlyWhileATimerRuns) {
     EXPECT_EQ(settings::record.hideButtons, 1u);
     for (int id : kButtons) EXPECT_TRUE(visible(main, id)) << id << " hid with no timer running";
     for (int id : kFieldControls) EXPECT_TRUE(visible(main, id)) << id;
-    EXPECT_EQ(display::displayTop, 60);
+    EXPECT_EQ(display::view.top, 60);
 
     pressKey(main, 'S');
-    ASSERT_EQ(countdown::runState[0], 10u);
+    ASSERT_EQ(countdown::state.slots[0].runState, 10u);
     for (int id : kButtons) EXPECT_FALSE(visible(main, id)) << id;
     for (int id : kFieldControls) EXPECT_FALSE(visible(main, id)) << id;
-    EXPECT_EQ(display::displayTop, 0);
-    EXPECT_EQ(display::displayHeight, client.cy);
+    EXPECT_EQ(display::view.top, 0);
+    EXPECT_EQ(display::view.height, client.cy);
     inproc::pump(300);
     RECT strip{0, 0, client.cx, 60};
     inproc::Shot shot = inproc::shoot(main, strip);
@@ -310,14 +310,14 @@ TEST_F(MainWindow, HideButtonsHidesEveryControlOnlyWhileATimerRuns) {
     pressKey(main, VK_ESCAPE);
     for (int id : kButtons) EXPECT_TRUE(visible(main, id)) << id << " stayed hidden after the stop";
     for (int id : kFieldControls) EXPECT_TRUE(visible(main, id)) << id;
-    EXPECT_EQ(display::displayTop, 60);
+    EXPECT_EQ(display::view.top, 60);
 
     pressKey(main, 'S');
     EXPECT_FALSE(visible(main, 1000));
     sendCommand(main, 2005);
     EXPECT_EQ(settings::record.hideButtons, 0u);
     EXPECT_TRUE(visible(main, 1000)) << "turning it off while running must show the controls at once";
-    EXPECT_EQ(display::displayTop, 60);
+    EXPECT_EQ(display::view.top, 60);
 }
 
 TEST_F(MainWindow, SimpleRestoresTheDefaultSizeAtTheRestoredPlace) {
@@ -407,7 +407,7 @@ TEST_F(MainWindow, AboutBoxOpensOnceWhenAskedTwice) {
     EXPECT_EQ(watch.seen.size(), 1u) << "About boxes opened";
     EXPECT_EQ(watch.mostAtOnce, 1u);
     EXPECT_EQ(watch.owner, main);
-    EXPECT_FALSE(app::aboutOpen);
+    EXPECT_FALSE(app::state.aboutOpen);
 }
 
 namespace {
@@ -435,7 +435,7 @@ TEST_F(MainWindow, TicksRepaintWithoutErasing) {
     erases = paints = 0;
     inproc::pump(5000);
     SetWindowLongPtrA(main, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(originalProc));
-    EXPECT_EQ(countdown::runState[0], 10u);
+    EXPECT_EQ(countdown::state.slots[0].runState, 10u);
     EXPECT_GE(paints, 4) << "the seconds did not repaint";
     EXPECT_EQ(erases, 0) << "ticks erased the background " << erases << " times in 5 s";
 }
@@ -449,7 +449,7 @@ TEST_F(MainWindow, DisplayDrawsTheSlotColours) {
     ASSERT_NE(main, nullptr);
     inproc::putOnTop(main, 100, 100, 320, 260);
     RECT area = displayArea();
-    ASSERT_GT(display::displayHeight, 100);
+    ASSERT_GT(display::view.height, 100);
     inproc::Shot shot = inproc::shoot(main, area);
     EXPECT_EQ(shot.at(2, area.top + 2), drawn(back));
     EXPECT_EQ(shot.at(area.right - 3, area.bottom - 3), drawn(back));
@@ -467,12 +467,12 @@ TEST_F(MainWindow, AsteriskMarksOnlyTheShownTimer) {
     });
     ASSERT_NE(main, nullptr);
     inproc::putOnTop(main, 100, 80, 420, 380);
-    ASSERT_GT(display::displayWidth, 200);
-    ASSERT_GT(display::displayHeight, 200);
+    ASSERT_GT(display::view.width, 200);
+    ASSERT_GT(display::view.height, 200);
 
     auto check = [&](uint32_t shown) {
         SCOPED_TRACE("shown timer " + std::to_string(shown));
-        ASSERT_EQ(countdown::shownTimer, shown);
+        ASSERT_EQ(countdown::state.shownTimer, shown);
         inproc::Shot shot = inproc::shoot(main, displayArea());
         for (uint32_t s = 0; s < 4; ++s) {
             SCOPED_TRACE("slot " + std::to_string(s));
@@ -513,16 +513,16 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         std::function<void()> apply;
     };
     const Change changes[] = {
-        {"a slot's last digit", [] { countdown::slotText[0][std::strlen(countdown::slotText[0]) - 1] = '7'; }},
+        {"a slot's last digit", [] { countdown::state.slots[0].text[std::strlen(countdown::state.slots[0].text) - 1] = '7'; }},
         {"a background colour", [&] { r.backColour[2] = 0x00206040; }},
         {"a text colour", [&] { r.textColour[1] = 0x000080FF; }},
-        {"a flash phase", [] { countdown::runState[3] = 1; }},
+        {"a flash phase", [] { countdown::state.slots[3].runState = 1; }},
         {"a fixed font height", [&] {
              r.textSizeMode[1] = 2;
              r.fontHeight[1] = 30;
          }},
         {"a font face", [&] { settings::copyField(r.fontName[2], "Liberation Mono"); }},
-        {"the shown timer", [] { countdown::shownTimer = 2; }},
+        {"the shown timer", [] { countdown::state.shownTimer = 2; }},
         {"nothing", [] {}},
     };
     auto repaint = [&] {
@@ -535,7 +535,7 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         SCOPED_TRACE(c.what);
         c.apply();
         std::vector<COLORREF> shown = repaint();
-        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        display::dropBackBuffer();
         std::vector<COLORREF> fresh = repaint();
         EXPECT_TRUE(shown == fresh) << "the repaint differs from a paint from scratch";
         if (std::strcmp(c.what, "nothing") != 0) {
@@ -543,7 +543,7 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         }
         before = fresh;
     }
-    countdown::runState[3] = 0;
+    countdown::state.slots[3].runState = 0;
 }
 
 // A change of the timer count moves every slot's area: what the back buffer
@@ -579,14 +579,14 @@ TEST_F(MainWindow, TimerCountChangesRepaintAsAFreshPaintDoes) {
     for (const Sequence& q : sequences) {
         SCOPED_TRACE(q.name);
         settings::record.timerCountIndex = 0;
-        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        display::dropBackBuffer();
         repaint();
         std::vector<COLORREF> shown;
         for (const auto& apply : q.steps) {
             apply();
             shown = repaint();
         }
-        display::dropBackBuffer(display::displayWidth, display::displayHeight);
+        display::dropBackBuffer();
         std::vector<COLORREF> fresh = repaint();
         ASSERT_EQ(shown.size(), fresh.size());
         size_t differ = 0;

@@ -101,8 +101,8 @@ TEST_F(ContextMenu, ItemsFollowModeAndState) {
           "---", "1000 开始", "1004 重置", "2012 退出"}},
         {"in the tray, counting, a media sound loaded", [] {
              platform::windowState = platform::kWindowTray;
-             countdown::runState[0] = countdown::kCounting;
-             sound::mediaLoaded = 4000;
+             countdown::state.slots[0].runState = countdown::kCounting;
+             sound::state.mediaLoaded = 4000;
              settings::record.menuTimers = settings::record.menuDays = 0;
          },
          {"1007 帮助", "1008 关于", "2008 最上面", "2011 透明", "2009 无声", "2005 隐藏按钮", "2013 不显示秒数",
@@ -123,7 +123,7 @@ TEST_F(ContextMenu, ItemsFollowModeAndState) {
     for (const auto& row : rows) {
         main = inproc::open([&] { settings::record.dayDisplay = 2; });
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(app::layeredSupported) << "Wine reports a system with layered windows";
+        ASSERT_TRUE(app::state.layeredSupported) << "Wine reports a system with layered windows";
         row.set();
         auto got = builtMenu();
         EXPECT_EQ(row.items, got) << row.name << "\n got: " << joined(got);
@@ -139,7 +139,7 @@ TEST_F(ContextMenu, ChoicesActOnTheShownTimer) {
     driver::command(main, 2032);   // "三个"
     inproc::pump(50);
     EXPECT_EQ(settings::record.timerCountIndex, 2u);
-    EXPECT_EQ(countdown::shownTimer, 2u);
+    EXPECT_EQ(countdown::state.shownTimer, 2u);
 
     std::string file = "-r150\r\n*sounds\r\n";
     for (int i = 0; i < 120; ++i)
@@ -174,12 +174,12 @@ TEST_F(ContextMenu, ChoicesActOnTheShownTimer) {
 TEST_F(ContextMenu, RightClickSelectsAndOpens) {
     main = inproc::open([] { settings::record.timerCountIndex = 3; });
     ASSERT_NE(main, nullptr);
-    countdown::shownTimer = 3;
+    countdown::state.shownTimer = 3;
     inproc::closeMenuAfter(300);
     PostMessageA(main, WM_RBUTTONUP, 0, 0);
     inproc::pump(800);
     EXPECT_TRUE(inproc::menuWasOpen());
-    EXPECT_EQ(countdown::shownTimer, 0u);
+    EXPECT_EQ(countdown::state.shownTimer, 0u);
 }
 
 class WindowModes : public ::testing::Test {

@@ -188,7 +188,7 @@ TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     ASSERT_NE(box, nullptr);
 
     countdown::startStop();  // a count that must go on ticking meanwhile
-    std::string before = countdown::slotText[0];
+    std::string before = countdown::state.slots[0].text;
 
     Closer closer{box};
     HANDLE closerThread = CreateThread(nullptr, 0, closeBothBoxes, &closer, 0, nullptr);
@@ -199,7 +199,7 @@ TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     EXPECT_GE(waited, 2000u) << "the second box did not wait for the first";
     EXPECT_EQ(first.done, 1);
     EXPECT_EQ(first.result, 1);
-    EXPECT_NE(std::string(countdown::slotText[0]), before) << "the main thread stopped while waiting";
+    EXPECT_NE(std::string(countdown::state.slots[0].text), before) << "the main thread stopped while waiting";
     platform::messageLines[0] = "second";
     EXPECT_EQ(platform::showMessageBox(true), 1u);
     EXPECT_EQ(closer.secondSeen, 1) << "the second box did not show its own line";

@@ -135,7 +135,7 @@ TEST_F(OptionsSheet, EditsKeptByLeavingThePage) {
         auto file = savedFile();
         ASSERT_EQ(file.size(), 10008u) << row.how;
         EXPECT_EQ(driver::dwordAt(file, 8 + 16), row.topmost) << row.how;
-        EXPECT_FALSE(app::optionsOpen);
+        EXPECT_FALSE(app::state.optionsOpen);
         inproc::close();
     }
 }
@@ -188,7 +188,7 @@ TEST_F(OptionsSheet, ResetAndSimpleModeAskFirst) {
         });
         EXPECT_EQ(opened != nullptr, button == IDOK) << button;
         EXPECT_EQ(settings::record.interfaceLevel, button == IDOK ? 6u : 0u) << button;
-        EXPECT_FALSE(app::optionsOpen);
+        EXPECT_FALSE(app::state.optionsOpen);
     }
 }
 

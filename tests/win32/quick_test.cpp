@@ -498,9 +498,9 @@ TEST_F(QuickPicker, PickLoadsTheShownTimer) {
         ASSERT_NE(main, nullptr);
         if (row.startFirst) {
             driver::command(main, IDC_STARTSTOP);
-            ASSERT_TRUE(inproc::pumpUntil([] { return countdown::runState[0] >= counting; }, 2000)) << row.name;
+            ASSERT_TRUE(inproc::pumpUntil([] { return countdown::state.slots[0].runState >= counting; }, 2000)) << row.name;
         }
-        countdown::shownTimer = 3;
+        countdown::state.shownTimer = 3;
         int button = row.button;
         // (0, 0) is the top-left timer: the click selects it first.
         runPicker([&] { leftClickAt(main, 0, 0); }, [button](HWND box) {
@@ -513,10 +513,10 @@ TEST_F(QuickPicker, PickLoadsTheShownTimer) {
                              std::to_string(driver::itemNumber(main, IDC_MINUTES)) + " " +
                              std::to_string(driver::itemNumber(main, IDC_SECONDS));
         EXPECT_EQ(fields, row.fields) << row.name;
-        EXPECT_EQ(countdown::shownTimer, 0u) << row.name;
-        EXPECT_EQ(countdown::isCounting(countdown::runState[0]), row.counts)
-            << row.name << ": run state " << countdown::runState[0];
-        EXPECT_EQ(countdown::runLengthMs[0], row.lengthMs) << row.name;
+        EXPECT_EQ(countdown::state.shownTimer, 0u) << row.name;
+        EXPECT_EQ(countdown::isCounting(countdown::state.slots[0].runState), row.counts)
+            << row.name << ": run state " << countdown::state.slots[0].runState;
+        EXPECT_EQ(countdown::state.slots[0].runLengthMs, row.lengthMs) << row.name;
         inproc::close();
     }
 }
@@ -538,14 +538,14 @@ TEST_F(QuickPicker, OpensOnlyWhenAllowed) {
     for (const Row& row : rows) {
         main = inproc::open([&] { record.quickPickOnClick = row.onClick; });
         ASSERT_NE(main, nullptr);
-        countdown::customTimeOn = row.customTime;
-        countdown::runState[0] = row.runState;
+        countdown::state.customTimeOn = row.customTime;
+        countdown::state.slots[0].runState = row.runState;
         runPicker([&] {
             if (row.byKey) driver::key(main, 'Q');
             else leftClickAt(main, 40, 90);
         }, [](HWND box) { click(box, IDCANCEL); });
         EXPECT_EQ(seen.open, row.opens) << row.name;
-        EXPECT_EQ(countdown::runState[0].load(), row.runStateAfter) << row.name;
+        EXPECT_EQ(countdown::state.slots[0].runState, row.runStateAfter) << row.name;
         inproc::close();
     }
 }

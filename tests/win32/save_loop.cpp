@@ -30,7 +30,7 @@ int run(int argc, char** argv) {
         if (mapping) progress = static_cast<Progress*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof *progress));
         if (!progress) return 2;
     }
-    text::copyBounded(settings::dataFolder, folder.c_str(), sizeof settings::dataFolder);
+    text::copyBounded(settings::store.dataFolder, folder.c_str(), sizeof settings::store.dataFolder);
     // Without a file the load would ask the first run's questions and wait.
     if (GetFileAttributesA((folder + "dTiv.dat").c_str()) == INVALID_FILE_ATTRIBUTES) return 3;
     settings::load();

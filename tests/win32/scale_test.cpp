@@ -132,7 +132,7 @@ std::string faultsOf(HWND dialog, const std::string& name) {
 
 // Rows of the time display that hold text-coloured pixels: the digits' height.
 int textHeight(HWND main) {
-    RECT display{0, display::displayTop, display::displayWidth, display::displayTop + display::displayHeight};
+    RECT display{0, display::view.top, display::view.width, display::view.top + display::view.height};
     inproc::Shot shot = inproc::shoot(main, display);
     COLORREF ink = display::drawColour(settings::record.textColour[0]);
     int first = -1, last = -1;
@@ -195,8 +195,8 @@ void describeMain(HWND main, Report& out, bool redraw = true) {
         out["main.control." + std::to_string(GetDlgCtrlID(c))] =
             rectText(placeOf(c)) + " font " + std::to_string(font.lfHeight);
     }
-    out["main.display"] = std::to_string(display::displayTop) + " " + std::to_string(display::displayWidth) + "x" +
-                          std::to_string(display::displayHeight);
+    out["main.display"] = std::to_string(display::view.top) + " " + std::to_string(display::view.width) + "x" +
+                          std::to_string(display::view.height);
     out["main.text"] = std::to_string(textHeight(main));
     out["main.pixels"] = std::to_string(pixelSum(main));
     out["main.icon"] = std::to_string(iconWidth(app::smallIcon));
@@ -206,7 +206,7 @@ void describeMain(HWND main, Report& out, bool redraw = true) {
 int fixedTextHeight(HWND main) {
     settings::record.textSizeMode[0] = 2;
     settings::record.fontHeight[0] = 60;
-    countdown::displayDirty = 1;
+    countdown::state.displayDirty = 1;
     redrawAndSettle(main);
     int h = textHeight(main);
     settings::record.textSizeMode[0] = 1;

@@ -141,7 +141,7 @@ protected:
     // The page alone in a modeless sheet owned by the main window.
     bool openPage(const std::function<void()>& edit = nullptr, uint32_t shown = 0) {
         if (!inproc::open(edit)) return false;
-        countdown::shownTimer = shown;
+        countdown::state.shownTimer = shown;
         PROPSHEETPAGEA p{};
         p.dwSize = sizeof p;
         p.hInstance = app::instance;
@@ -424,7 +424,7 @@ TEST_F(TimerPage, EnableRule) {
     };
     for (const auto& row : rows) {
         ASSERT_TRUE(openPage([&] {
-            settings::finishTextOverridden = row.overridden;
+            settings::store.finishTextOverridden = row.overridden;
             record.soundType[2] = 1;   // for the slot change
             record.repeatSound[2] = 1;
             record.soundType[row.slot] = row.soundType;
@@ -549,7 +549,7 @@ TEST_F(TimerPage, TestButtonPlaysThePathEdit) {
         SetFocus(GetDlgItem(page, IDC_TP_TEST));
         SetDlgItemTextA(page, IDC_TP_SOUNDPATH, row.path.c_str());
         click(page, IDC_TP_TEST);
-        std::string played = sound::currentSoundPath;
+        std::string played = sound::state.currentSoundPath;
         EXPECT_TRUE(row.played(played)) << "type " << row.type << ", path " << row.path << ": played " << played;
         EXPECT_EQ(record.currentSoundType, row.type) << "type " << row.type;
         EXPECT_STREQ(record.soundPath[1], "C:\\stored.wav") << "type " << row.type << ": not stored by a test";
@@ -587,7 +587,7 @@ void CALLBACK driveChooser(HWND, UINT, UINT_PTR, DWORD) {
     // The file chooser takes a moment to take commands.
     if (++chooser.ticks == 1) {
         chooser.title = driver::text(chooser.dialog);
-        chooser.soundChooserOpen = sound::soundChooserOpen;
+        chooser.soundChooserOpen = sound::state.soundChooserOpen;
         if (chooser.look) chooser.detail = chooser.look(chooser.dialog);
     }
     if (chooser.ticks >= 3) chooser.act(chooser.dialog);
@@ -766,7 +766,7 @@ TEST_F(TimerPage, ChoosersOpenAndStoreOnlyWhatIsConfirmed) {
         }
         EXPECT_EQ(chooser.detail, row.detail) << row.name;
         EXPECT_EQ(chooser.soundChooserOpen, row.chooserFlag) << row.name << ": soundChooserOpen while open";
-        EXPECT_EQ(sound::soundChooserOpen.load(), 0u) << row.name << ": soundChooserOpen after";
+        EXPECT_EQ(sound::state.soundChooserOpen, 0u) << row.name << ": soundChooserOpen after";
         EXPECT_EQ(row.result(), row.expected) << row.name;
         closeSheet();
         inproc::close();
