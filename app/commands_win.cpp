@@ -5,6 +5,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "dialogs/about.h"
 #include "dialogs/options_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
@@ -100,7 +101,7 @@ void dispatchCommand(WPARAM wParam) {
     case IDC_STARTSTOP: countdown::startStop(); break;
     case IDC_RESET: countdown::resetShown(); break;
     case IDC_SHOWHELP: openHelp(); break;
-    case IDC_ABOUT: if (!state.aboutOpen) showAbout(); break;
+    case IDC_ABOUT: if (!state.aboutOpen) dialogs::showAbout(); break;
     case IDC_SIMPLE: restoreDefaultSize(); break;
     case IDC_OPTIONS: openOptions(); break;
     case CMD_HIDEBUTTONS:

@@ -15,6 +15,7 @@
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/text.h"
+#include "countdown/shell.h"
 
 namespace app {
 
@@ -94,7 +95,7 @@ static bool handleKey(const MSG& msg) {
     case KeyAction::PreviousTimer:
     case KeyAction::NextTimer: {
         countdown::state.shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
-        platform::invalidate(false);
+        shell::invalidate(false);
         refreshStartStopCaption();
         return true;
     }

@@ -15,6 +15,7 @@
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/words.h"
+#include "countdown/shell.h"
 
 namespace app {
 
@@ -230,7 +231,7 @@ void selectByClick(int x, int y) {
     if (slot == countdown::state.shownTimer) return;
     countdown::state.shownTimer = slot;
     countdown::state.displayDirty = 1;
-    platform::invalidate(false);
+    shell::invalidate(false);
     refreshStartStopCaption();
 }
 

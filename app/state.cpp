@@ -8,6 +8,7 @@
 #include "settings/store.h"
 #include "settings/words.h"
 #include "sound/sound.h"
+#include "countdown/shell.h"
 
 namespace app {
 
@@ -32,8 +33,8 @@ bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor) {
 void simpleModeReset() {
     settings::simpleModeRecord();
     countdown::state.shownTimer = 0;
-    platform::keepOnTop(settings::record.topmost);
-    platform::invalidate(true);
+    shell::keepOnTop(settings::record.topmost);
+    shell::invalidate(true);
 }
 
 bool saveSettings() {

@@ -25,4 +25,9 @@ void simpleModeReset();
 // Reads the time fields into the record, then writes the settings file.
 bool saveSettings();
 
+// Main-window work the dialogs ask for (app/mainwnd_win.cpp).
+void writeTimeFields();
+// With several timers, the one under a client point becomes the shown one.
+void selectByClick(int x, int y);
+
 }  // namespace app

@@ -37,12 +37,9 @@ int runMessageLoop();
 bool preTranslate(MSG& msg);
 
 // Main window (mainwnd_win.cpp).
-void writeTimeFields();
 void refreshStartStopCaption();
 void applyControlVisibility();
 void layOutWindow();
-// With several timers, the one under a client point becomes the shown one.
-void selectByClick(int x, int y);
 void addTooltip(HWND window, int id, const char* text);
 // The tooltip control outlives every dialog: a closed page's tools must go,
 // or a later window given the same control handle would show their tips.
@@ -66,8 +63,5 @@ void menuLoop(bool entering);   // WM_ENTERMENULOOP, WM_EXITMENULOOP
 void forgetSystemMenu();        // a new window: its system menu is the default
 void taskbarCreated();
 void trayCallback(WPARAM iconId, LPARAM mouseMessage);
-
-// The About box (dialogs/about_win.cpp).
-void showAbout();
 
 }  // namespace app

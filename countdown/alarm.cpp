@@ -7,6 +7,7 @@
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound.h"
+#include "countdown/shell.h"
 
 namespace countdown {
 
@@ -113,13 +114,13 @@ static void reloadForNextCount(uint32_t slot) {
 
 static void reloadIdle(uint32_t slot) {
     reloadForNextCount(slot);
-    platform::applyControlVisibility();
-    platform::invalidate(false);
+    shell::applyControlVisibility();
+    shell::invalidate(false);
 }
 
 static void endSequence(uint32_t slot) {
     if (state.windowShown[slot] && sound::state.mediaLoaded != 0) sound::stopMedia();
-    platform::invalidate(true);
+    shell::invalidate(true);
     switch (rec().autoRestart[slot]) {
     case kRestartOnClick:
         reloadForNextCount(slot);
@@ -190,7 +191,7 @@ void repeatStep(uint32_t slot) {
     }
     bool flash = r.flashOnFinish[slot] != 0;
     bool repeat = r.repeatSound[slot] != 0;
-    if (flash) platform::invalidate(false);
+    if (flash) shell::invalidate(false);
     if (repeat) sound::playSound();
     code = (flash || repeat) ? nextAlarmPhase(code, r.autoRestart[slot] == kRestartAtEnd) : endOfAlarm(code);
     state.slots[slot].runState = code;

@@ -8,6 +8,7 @@
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound.h"
+#include "countdown/shell.h"
 
 namespace countdown {
 
@@ -42,7 +43,7 @@ void onWindowTimer(uint32_t id) {
     case TIMER_STARTUP:
         platform::killWindowTimer(TIMER_STARTUP);
         loadFromFields(kAllSlots);
-        platform::invalidate(false);
+        shell::invalidate(false);
         if (isCounting(state.slots[0].runState)) {
             state.slots[0].runState = kIdle;
             platform::postCommand(IDC_STARTSTOP);
@@ -97,10 +98,10 @@ void tickSlot(uint32_t slot) {
         uint32_t remaining = state.slots[slot].runLengthMs - elapsed;
         setSlotText(slot, remaining);
         if (rec().warnings[slot]) code = warningStep(code, remaining);
-        platform::rebuildSystemMenu();
+        shell::rebuildSystemMenu();
         state.slots[slot].runState = code;
     }
-    if (state.displayDirty) platform::invalidate(false);
+    if (state.displayDirty) shell::invalidate(false);
     updateTickTimer();
 }
 
@@ -159,7 +160,7 @@ void updateTickTimer() {
         platform::setWindowTimer(TIMER_TICK, kTickMs);
         state.tickTimerOn = 1;
     }
-    platform::refreshStartStopCaption();
+    shell::refreshStartStopCaption();
 }
 
 static void appendNumber(char* text, uint32_t value) {
@@ -227,24 +228,24 @@ static void acknowledge(uint32_t slot) {
     settings::Record& r = rec();
     state.slots[slot].runState = kIdle;
     updateRepeatTimer(kNoSlot);
-    platform::refreshStartStopCaption();
+    shell::refreshStartStopCaption();
     if ((r.showFinishWindow || r.autoRestart[slot] != 0) && sound::state.mediaLoaded != 0)
         platform::closeMediaWindow();
-    platform::applyControlVisibility();
+    shell::applyControlVisibility();
     loadFromFields(slot);
-    platform::invalidate(false);
+    shell::invalidate(false);
 }
 
 static void start(uint32_t slot) {
     state.slots[slot].runState = kCounting;
     if (sound::state.mediaLoaded != 0) platform::closeMediaWindow();
-    platform::applyControlVisibility();
+    shell::applyControlVisibility();
     if (rec().autoReset) {
         loadFromFields(slot);
-        platform::invalidate(false);
+        shell::invalidate(false);
     }
     flipClock(slot);
-    platform::refreshStartStopCaption();
+    shell::refreshStartStopCaption();
     updateTickTimer();
     if (rec().minimizeOnStart) platform::minimizeWindow();
 }
@@ -253,12 +254,12 @@ static void pause(uint32_t slot) {
     flipClock(slot);
     state.slots[slot].runState = kIdle;
     updateTickTimer();
-    platform::applyControlVisibility();
+    shell::applyControlVisibility();
     if (sound::state.mediaLoaded != 0) {
         platform::closeMediaWindow();
         sound::state.mediaLoaded = 0;
     }
-    platform::refreshStartStopCaption();
+    shell::refreshStartStopCaption();
 }
 
 void startStop() {
@@ -267,21 +268,21 @@ void startStop() {
     if (isAlarm(code)) acknowledge(slot);
     else if (code == kIdle) start(slot);
     else pause(slot);
-    platform::rebuildSystemMenu();
+    shell::rebuildSystemMenu();
 }
 
 void resetShown() {
     uint32_t slot = settings::slotIndex(state.shownTimer);
     loadFromFields(slot);
     if (isCounting(state.slots[slot].runState)) state.slots[slot].clockMark = platform::tickCount();
-    platform::invalidate(false);
+    shell::invalidate(false);
 }
 
 static void afterBulkChange() {
     updateTickTimer();
     if (repeatSlot != kNoSlot) updateRepeatTimer(kNoSlot);
-    platform::refreshStartStopCaption();
-    platform::applyControlVisibility();
+    shell::refreshStartStopCaption();
+    shell::applyControlVisibility();
 }
 
 void startAll() {

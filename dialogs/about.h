@@ -8,4 +8,7 @@ namespace dialogs {
 // NT); null when it is not known. Windows 11 is 10.0 with build 22000 and up.
 const char* windowsName(uint32_t platform, uint32_t major, uint32_t minor, uint32_t build);
 
+// Command 1010: the About box, modal to the main window (about_win.cpp).
+void showAbout();
+
 }  // namespace dialogs

@@ -77,12 +77,12 @@ INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-namespace app {
+namespace dialogs {
 
 void showAbout() {
-    state.aboutOpen = true;
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), mainWindow, aboutProc, 0);
-    state.aboutOpen = false;
+    app::state.aboutOpen = true;
+    DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_ABOUT), app::mainWindow, aboutProc, 0);
+    app::state.aboutOpen = false;
 }
 
-}  // namespace app
+}  // namespace dialogs

@@ -7,6 +7,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "dialogs/options.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
@@ -85,7 +86,7 @@ void store(HWND page) {
     r.alpha = alphaFromPercent(number(page, IDC_OPT_PERCENT));
     for (const Box& b : kBoxes) {
         r.*b.flag = IsDlgButtonChecked(page, b.id) == BST_CHECKED ? 1 : 0;
-        if (b.flag == &settings::Record::topmost) app::applyOnTop(r.topmost);
+        if (b.flag == &settings::Record::topmost) shell::keepOnTop(r.topmost);
     }
     r.customBaseMinutes = number(page, IDC_OPT_CUSTOM_BASE);
     r.customMaxMinutes = storedCustomMax(number(page, IDC_OPT_CUSTOM_MAX));

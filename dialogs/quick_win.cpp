@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
 #include "dialogs/options_win.h"

@@ -17,6 +17,7 @@
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
+#include "countdown/shell.h"
 
 namespace dialogs {
 
@@ -263,12 +264,12 @@ void changeSlot(HWND page) {
 // Only the face and the swatches are refreshed, so edits not yet read back stay.
 void onFontChosen(HWND page) {
     showField(page, IDC_TP_FONTNAME, record.fontName[pageSlot()]);
-    platform::invalidate(false);
+    shell::invalidate(false);
 }
 
 void chooseSlotColour(HWND page, uint32_t& colour) {
     if (!chooseColour(page, colour)) return;
-    platform::invalidate(false);
+    shell::invalidate(false);
     repaintSwatches(page);
 }
 
@@ -306,7 +307,7 @@ bool onCommand(HWND page, int id) {
     case IDC_TP_BACKCHOOSE: chooseSlotColour(page, record.backColour[s]); return true;
     case IDC_TP_TEXTSIZE:
         storeSelection(page, IDC_TP_TEXTSIZE, record.textSizeMode[s]);
-        platform::invalidate(false);
+        shell::invalidate(false);
         return true;
     case IDC_TP_SOUNDTYPE:
         storeSelection(page, IDC_TP_SOUNDTYPE, record.soundType[s]);

@@ -1,7 +1,6 @@
-// The seam between the platform-free logic and the window system: the
-// bottom layer, beside settings/. The program implements it over Win32
-// (platform/platform_win.cpp, and app/seam_win.cpp for what is the main
-// window's own work); the native tests link a recording fake instead.
+// The operating system's services to the platform-free logic: the bottom
+// layer, beside settings/. The program implements it over Win32
+// (platform/*_win.cpp); the native tests link a recording fake instead.
 // Everything here but sleepMs, runAlarmStep and the message box is called on
 // the main window's thread only.
 #pragma once
@@ -32,13 +31,6 @@ void beep();                                    // MessageBeep(0)
 // Copies the main window's placement (WINDOWPLACEMENT layout, 11 dwords);
 // nothing when there is no window.
 void capturePlacement(uint32_t placement[11]);
-
-// Main-window work, done by the application shell.
-void invalidate(bool erase);                    // false: the time display only
-void refreshStartStopCaption();
-void applyControlVisibility();
-void rebuildSystemMenu();
-void keepOnTop(uint32_t flag);                  // apply on-top from `topmost`
 
 // Starts body(arg) on a detached thread; false when none could be made.
 bool startThread(void (*body)(uint32_t), uint32_t arg);

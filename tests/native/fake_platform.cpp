@@ -3,14 +3,15 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "app/state.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
-#include "app/state.h"
 
 namespace fake {
 
@@ -110,7 +111,6 @@ void killWindowTimer(uint32_t id) {
     fake::calls.push_back("killTimer " + std::to_string(id));
 }
 
-void invalidate(bool erase) { fake::calls.push_back(erase ? "invalidate erase" : "invalidate"); }
 void setTitle(const char* text) {
     fake::title = text;
     fake::calls.push_back(std::string("title ") + text);
@@ -118,10 +118,6 @@ void setTitle(const char* text) {
 void postCommand(uint32_t id) { fake::calls.push_back("post " + std::to_string(id)); }
 void minimizeWindow() { fake::calls.push_back("minimize"); }
 void beep() { fake::calls.push_back("beep"); }
-void refreshStartStopCaption() { fake::calls.push_back("caption"); }
-void applyControlVisibility() { fake::calls.push_back("visibility"); }
-void rebuildSystemMenu() { fake::calls.push_back("sysmenu"); }
-void keepOnTop(uint32_t flag) { fake::calls.push_back("ontop " + std::to_string(flag)); }
 void capturePlacement(uint32_t placement[11]) {
     for (uint32_t i = 0; i < 11; ++i) placement[i] = fake::placement[i];
 }
@@ -155,3 +151,13 @@ uint32_t showMessageBox(bool ownedByMainWindow) {
 }
 
 }  // namespace platform
+
+namespace shell {
+
+void invalidate(bool erase) { fake::calls.push_back(erase ? "invalidate erase" : "invalidate"); }
+void refreshStartStopCaption() { fake::calls.push_back("caption"); }
+void applyControlVisibility() { fake::calls.push_back("visibility"); }
+void rebuildSystemMenu() { fake::calls.push_back("sysmenu"); }
+void keepOnTop(uint32_t flag) { fake::calls.push_back("ontop " + std::to_string(flag)); }
+
+}  // namespace shell

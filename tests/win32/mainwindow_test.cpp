@@ -21,6 +21,7 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
+#include "countdown/shell.h"
 
 namespace {
 
@@ -526,7 +527,7 @@ TEST_F(MainWindow, RepaintsShowEveryChangeAsAFreshPaintDoes) {
         {"nothing", [] {}},
     };
     auto repaint = [&] {
-        platform::invalidate(false);
+        shell::invalidate(false);
         inproc::pump(100);
         return inproc::shoot(main, displayArea()).pixels;
     };
@@ -559,7 +560,7 @@ TEST_F(MainWindow, TimerCountChangesRepaintAsAFreshPaintDoes) {
     auto reset = [] {   // the Options page's 重置
         settings::fullDefaults();
         app::writeTimeFields();
-        platform::invalidate(false);
+        shell::invalidate(false);
     };
     struct Sequence {
         const char* name;
@@ -572,7 +573,7 @@ TEST_F(MainWindow, TimerCountChangesRepaintAsAFreshPaintDoes) {
         {"3, simple-mode reset, 3", {timers(3), [] { app::simpleModeReset(); }, timers(3)}},
     };
     auto repaint = [&] {
-        platform::invalidate(false);
+        shell::invalidate(false);
         inproc::pump(100);
         return inproc::shoot(main, displayArea()).pixels;
     };

@@ -1,10 +1,11 @@
-// The seam's main-window work, which only the application shell knows how to
-// do.
+#include "countdown/shell.h"
+
 #include "app/window_win.h"
 #include "display/geometry.h"
-#include "platform/platform.h"
 
-namespace platform {
+namespace shell {
+
+using app::mainWindow;
 
 void invalidate(bool erase) {
     if (!mainWindow) return;
@@ -36,4 +37,4 @@ void keepOnTop(uint32_t flag) {
     if (mainWindow) app::applyOnTop(flag);
 }
 
-}  // namespace platform
+}  // namespace shell

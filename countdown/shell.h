@@ -1,0 +1,15 @@
+// What the platform-free code asks of the main window. The application shell
+// implements it (app/shell_win.cpp), doing nothing while there is no window;
+// the native tests record it instead. Main thread only.
+#pragma once
+#include <cstdint>
+
+namespace shell {
+
+void invalidate(bool erase);        // false: the time display only
+void refreshStartStopCaption();
+void applyControlVisibility();
+void rebuildSystemMenu();
+void keepOnTop(uint32_t flag);      // apply on-top from `topmost`
+
+}  // namespace shell
