@@ -28,8 +28,9 @@ bool allSlotsBusy() {
 
 void openHelp() {
     char path[settings::kFolderSize];
-    text::copy(settings::programFolder, path);
-    if (text::length(path) + 11 < sizeof path) text::append(path, "ReadMe.htm");
+    // A byte short of the buffer, as it always was: a 589-byte program folder
+    // opens here as the folder, where the options page's 帮助 still opens the file.
+    text::joinPath(path, sizeof path - 1, settings::programFolder, "ReadMe.htm");
     ShellExecuteA(mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

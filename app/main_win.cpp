@@ -39,8 +39,7 @@ void prepareFolders() {
     char root[4];
     text::copyBounded(root, settings::programFolder, sizeof root);
     char marker[settings::kFolderSize];
-    text::copy(settings::programFolder, marker);
-    if (text::length(marker) + 10 < sizeof marker) text::append(marker, "DefSet.txt");
+    text::joinPath(marker, sizeof marker, settings::programFolder, "DefSet.txt");
     if (GetDriveTypeA(root) == DRIVE_REMOVABLE) return;
     HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;

@@ -107,8 +107,7 @@ void removeTips(HWND page) {
 
 void openFile(const char* folder, const char* name) {
     char path[settings::kFolderSize];
-    text::copyBounded(path, folder, sizeof path);
-    if (text::length(path) + text::length(name) < sizeof path) text::append(path, name);
+    text::joinPath(path, sizeof path, folder, name);
     ShellExecuteA(app::mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 

@@ -105,4 +105,12 @@ void copyBounded(char* dest, const char* source, uint32_t size) {
     dest[i] = '\0';
 }
 
+bool joinPath(char* out, uint32_t size, const char* folder, const char* name) {
+    if (size == 0) return false;
+    copyBounded(out, folder, size);
+    bool fits = length(out) + length(name) < size;
+    if (fits) append(out, name);
+    return fits;
+}
+
 }  // namespace text

@@ -24,5 +24,9 @@ void pathFolder(char* path);                      // keep up to the last '\'
 
 // Bounded copy for fixed fields: at most size-1 bytes, always terminated.
 void copyBounded(char* dest, const char* source, uint32_t size);
+// The folder (cut to size-1 bytes), then the name when it still fits in size
+// bytes with the NUL. False when it did not: out holds the folder alone, and a
+// caller that opens it anyway opens the folder.
+bool joinPath(char* out, uint32_t size, const char* folder, const char* name);
 
 }  // namespace text
