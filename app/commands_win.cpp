@@ -113,10 +113,7 @@ void dispatchCommand(WPARAM wParam) {
         applyOnTop(r.topmost);
         break;
     case CMD_MUTE: r.mute = toggled(r.mute); break;
-    case CMD_ENDSOUND:
-        platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
-        break;
+    case CMD_ENDSOUND: sound::stopMedia(); break;
     case CMD_TRANSPARENT: toggleTransparency(); break;
     case CMD_EXIT: DestroyWindow(mainWindow); break;
     case CMD_NOSECONDS: r.showSeconds = toggled(r.showSeconds); break;

@@ -84,10 +84,7 @@ static uint32_t warningStep(uint32_t code, uint32_t remaining) {
 
 static void complete(uint32_t slot, uint32_t& code) {
     settings::Record& r = rec();
-    if (sound::mediaLoaded != 0) {
-        platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
-    }
+    if (sound::mediaLoaded != 0) sound::stopMedia();
     code = (r.repeatSound[slot] || r.flashOnFinish[slot]) ? 1 : 0;
     if (r.autoRestart[slot] == 1 && runLengthMs[slot] > kMinRestartMs) {
         if (settings::timerCount() == 0) loadFromFields(slot);
@@ -272,10 +269,7 @@ static void pause(uint32_t slot) {
     runState[slot] = kIdle;
     updateTickTimer();
     platform::applyControlVisibility();
-    if (sound::mediaLoaded != 0) {
-        platform::closeMediaWindow();
-        sound::mediaLoaded = 0;
-    }
+    if (sound::mediaLoaded != 0) sound::stopMedia();
     platform::refreshStartStopCaption();
 }
 
