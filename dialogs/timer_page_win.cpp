@@ -14,6 +14,7 @@
 #include "display/geometry.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
@@ -192,21 +193,13 @@ bool chooseColour(HWND owner, uint32_t& colour) {
     return true;
 }
 
-bool opensForReading(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 // path: kTextSize bytes.
 bool chooseAudioFile(HWND owner, char* path) {
     char file[kTextSize];
     char documents[MAX_PATH] = "";
     lstrcpynA(file, path, sizeof file);
     // A path naming no file starts the chooser in the documents folder.
-    if (!opensForReading(file)) {
+    if (!files::canOpen(file, files::Sharing::ReadWrite)) {
         SHGetSpecialFolderPathA(owner, documents, CSIDL_PERSONAL, FALSE);
         file[0] = '\0';
     }

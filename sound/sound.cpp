@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "settings/files.h"
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound_platform.h"
@@ -82,7 +83,7 @@ uint32_t pickRandomFile(char* folder, const char* pattern) {
     if (count != 0) {
         const char* name = list + (randomPick(count) - 1) * kPathBytes;
         char candidate[kPathBytes];
-        if (fileInFolder(candidate, folder, name) && platform::canOpen(candidate)) {
+        if (fileInFolder(candidate, folder, name) && files::canOpen(candidate, files::Sharing::None)) {
             text::copy(candidate, folder);
             chosen = count;
         }
