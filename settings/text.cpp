@@ -40,26 +40,10 @@ char* append(char* dest, const char* source) {
     return dest;
 }
 
-void substring(const char* source, char* dest, uint32_t start, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) dest[i] = source[start + i];
-    dest[count] = '\0';
-}
-
-void rightPart(const char* source, char* dest, uint32_t count) {
-    copy(source + length(source) - count, dest);
-}
-
 char* lowerCase(char* s) {
     for (char* p = s; *p; ++p)
         if (*p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p + 32);
     return s;
-}
-
-char* reverse(const char* source, char* dest) {
-    uint32_t n = length(source);
-    for (uint32_t i = 0; i < n; ++i) dest[i] = source[n - 1 - i];
-    dest[n] = '\0';
-    return dest;
 }
 
 int32_t find(int32_t start, const char* source, const char* pattern) {

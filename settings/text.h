@@ -10,10 +10,7 @@ void formatDecimal(int32_t value, char* dest);    // "0", "-5", no padding
 uint32_t length(const char* s);
 char* copy(const char* source, char* dest);
 char* append(char* dest, const char* source);
-void substring(const char* source, char* dest, uint32_t start, uint32_t count);
-void rightPart(const char* source, char* dest, uint32_t count);
 char* lowerCase(char* s);                         // ASCII A-Z only
-char* reverse(const char* source, char* dest);
 // 1-based position of pattern at or after start; 0 none; -1 pattern not
 // shorter than source; -2 start out of range.
 int32_t find(int32_t start, const char* source, const char* pattern);

@@ -27,20 +27,11 @@ TEST(Text, DecimalFormat) {
     }
 }
 
-TEST(Text, CopyAppendSubstringRightPartReverse) {
+TEST(Text, CopyAppendLowerCase) {
     char buf[32];
     EXPECT_STREQ(text::copy("abc", buf), "abc");
     EXPECT_STREQ(text::append(buf, "de"), "abcde");
     EXPECT_EQ(text::length(buf), 5u);
-    text::substring("abcdef", buf, 2, 3);
-    EXPECT_STREQ(buf, "cde");
-    text::substring("abcdef", buf, 1, 0);
-    EXPECT_STREQ(buf, "");
-    text::rightPart("abcdef", buf, 2);
-    EXPECT_STREQ(buf, "ef");
-    EXPECT_STREQ(text::reverse("ab", buf), "ba");
-    EXPECT_STREQ(text::reverse("x", buf), "x");
-    EXPECT_STREQ(text::reverse("", buf), "");
     std::strcpy(buf, "AbZ\xB0\xA1[");
     EXPECT_STREQ(text::lowerCase(buf), "abz\xB0\xA1[");
 }
