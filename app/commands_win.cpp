@@ -29,8 +29,9 @@ bool allSlotsBusy() {
 
 void openHelp() {
     char path[settings::kFolderSize];
-    text::copy(settings::store.programFolder, path);
-    if (text::length(path) + 11 < sizeof path) text::append(path, "ReadMe.htm");
+    // A byte short of the buffer, as it always was: a 589-byte program folder
+    // opens here as the folder, where the options page's 帮助 still opens the file.
+    text::joinPath(path, sizeof path - 1, settings::store.programFolder, "ReadMe.htm");
     ShellExecuteA(mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -113,10 +114,7 @@ void dispatchCommand(WPARAM wParam) {
         applyOnTop(r.topmost);
         break;
     case CMD_MUTE: r.mute = toggled(r.mute); break;
-    case CMD_ENDSOUND:
-        platform::closeMediaWindow();
-        sound::state.mediaLoaded = 0;
-        break;
+    case CMD_ENDSOUND: sound::stopMedia(); break;
     case CMD_TRANSPARENT: toggleTransparency(); break;
     case CMD_EXIT: DestroyWindow(mainWindow); break;
     case CMD_NOSECONDS: r.showSeconds = toggled(r.showSeconds); break;

@@ -12,6 +12,7 @@
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/text.h"
@@ -40,12 +41,9 @@ void prepareFolders() {
     char root[4];
     text::copyBounded(root, settings::store.programFolder, sizeof root);
     char marker[settings::kFolderSize];
-    text::copy(settings::store.programFolder, marker);
-    if (text::length(marker) + 10 < sizeof marker) text::append(marker, "DefSet.txt");
+    text::joinPath(marker, sizeof marker, settings::store.programFolder, "DefSet.txt");
     if (GetDriveTypeA(root) == DRIVE_REMOVABLE) return;
-    HANDLE file = CreateFileA(marker, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    CloseHandle(file);
+    if (!files::canOpen(marker, files::Sharing::Read)) return;
 
     char appData[MAX_PATH] = "";
     if (!SHGetSpecialFolderPathA(nullptr, appData, CSIDL_APPDATA, FALSE)) return;

@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "app/layout.h"
 #include "app/state.h"
 #include "app/window_win.h"
@@ -28,25 +30,37 @@ struct ControlSpec {
     const char* className;
     const char* caption;
     int x, y, w, h;
-    const char* tip;
     int spinMax;   // up-down range, 0 for other controls
 };
 
 const ControlSpec kControls[] = {
-    {IDC_STARTSTOP, "Button", "开始", 3, 3, 60, 25, "开始/停止 计数.除非'自动重置'在这里没有重置时间", 0},
-    {IDC_RESET, "Button", "重置", 64, 3, 60, 25, "在时间窗口重置时间", 0},
-    {IDC_SIMPLE, "Button", "简易", 130, 3, 60, 25, "重置窗口大小为默认设置", 0},
-    {IDC_OPTIONS, "Button", "选项", 192, 3, 60, 25, "显示'选项'窗口", 0},
-    {IDC_SHOWHELP, "Button", "帮助", 254, 3, 60, 25, "显示帮助文件", 0},
-    {IDC_ABOUT, "Button", "关于", 316, 3, 60, 25, "关于Tiv: 版本和文件夹", 0},
-    {IDC_DAYS, "Edit", "", 3, 30, 40, 22, "倒计天数", 0},
-    {IDC_DAYS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 50},
-    {IDC_HOURS, "Edit", "", 3, 30, 40, 22, "倒计小时数", 0},
-    {IDC_HOURS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
-    {IDC_MINUTES, "Edit", "", 44, 30, 40, 22, "倒计分钟数", 0},
-    {IDC_MINUTES_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
-    {IDC_SECONDS, "Edit", "", 86, 30, 40, 22, "倒计秒数", 0},
-    {IDC_SECONDS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, nullptr, 99},
+    {IDC_STARTSTOP, "Button", "开始", 3, 3, 60, 25, 0},
+    {IDC_RESET, "Button", "重置", 64, 3, 60, 25, 0},
+    {IDC_SIMPLE, "Button", "简易", 130, 3, 60, 25, 0},
+    {IDC_OPTIONS, "Button", "选项", 192, 3, 60, 25, 0},
+    {IDC_SHOWHELP, "Button", "帮助", 254, 3, 60, 25, 0},
+    {IDC_ABOUT, "Button", "关于", 316, 3, 60, 25, 0},
+    {IDC_DAYS, "Edit", "", 3, 30, 40, 22, 0},
+    {IDC_DAYS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, 50},
+    {IDC_HOURS, "Edit", "", 3, 30, 40, 22, 0},
+    {IDC_HOURS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, 99},
+    {IDC_MINUTES, "Edit", "", 44, 30, 40, 22, 0},
+    {IDC_MINUTES_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, 99},
+    {IDC_SECONDS, "Edit", "", 86, 30, 40, 22, 0},
+    {IDC_SECONDS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, 99},
+};
+
+const Tip kTips[] = {
+    {IDC_STARTSTOP, "开始/停止 计数.除非'自动重置'在这里没有重置时间"},
+    {IDC_RESET, "在时间窗口重置时间"},
+    {IDC_SIMPLE, "重置窗口大小为默认设置"},
+    {IDC_OPTIONS, "显示'选项'窗口"},
+    {IDC_SHOWHELP, "显示帮助文件"},
+    {IDC_ABOUT, "关于Tiv: 版本和文件夹"},
+    {IDC_DAYS, "倒计天数"},
+    {IDC_HOURS, "倒计小时数"},
+    {IDC_MINUTES, "倒计分钟数"},
+    {IDC_SECONDS, "倒计秒数"},
 };
 
 // Days, hours, minutes, seconds: the order of the layout's field pairs.
@@ -97,8 +111,8 @@ void createControls(HWND window) {
                                        instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
         if (spin) SendMessageA(control, UDM_SETRANGE, 0, MAKELPARAM(c.spinMax, 0));
-        if (c.tip) addTooltip(window, c.id, c.tip);
     }
+    addTooltips(window, kTips, std::size(kTips));
 }
 
 // After a change of dpi: the buttons' places and every control's font. The
@@ -235,22 +249,26 @@ void selectByClick(int x, int y) {
     refreshStartStopCaption();
 }
 
-void addTooltip(HWND window, int id, const char* text) {
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = window;
-    info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
-    info.lpszText = const_cast<char*>(text);
-    SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+void addTooltips(HWND window, const Tip* tips, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = window;
+        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, tips[i].id));
+        info.lpszText = const_cast<char*>(tips[i].text);
+        SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
 }
 
-void removeTooltip(HWND window, int id) {
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
-    info.hwnd = window;
-    info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, id));
-    SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+void removeTooltips(HWND window, const Tip* tips, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = window;
+        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, tips[i].id));
+        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
 }
 
 void writeTimeFields() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/window_win.h"
@@ -40,10 +41,16 @@ bool preTranslate(MSG& msg);
 void refreshStartStopCaption();
 void applyControlVisibility();
 void layOutWindow();
-void addTooltip(HWND window, int id, const char* text);
+// A control's tooltip text; each window keeps its tips in one table of these.
+struct Tip {
+    int id;
+    const char* text;
+};
+// A tool in the one tooltip control for each control of the table.
+void addTooltips(HWND window, const Tip* tips, size_t count);
 // The tooltip control outlives every dialog: a closed page's tools must go,
 // or a later window given the same control handle would show their tips.
-void removeTooltip(HWND window, int id);
+void removeTooltips(HWND window, const Tip* tips, size_t count);
 void shutdown();
 
 // Commands (commands_win.cpp).

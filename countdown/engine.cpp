@@ -67,10 +67,7 @@ static uint32_t warningStep(uint32_t code, uint32_t remaining) {
 
 static void complete(uint32_t slot, uint32_t& code) {
     settings::Record& r = rec();
-    if (sound::state.mediaLoaded != 0) {
-        platform::closeMediaWindow();
-        sound::state.mediaLoaded = 0;
-    }
+    if (sound::state.mediaLoaded != 0) sound::stopMedia();
     code = (r.repeatSound[slot] || r.flashOnFinish[slot]) ? kAlarmStart : kIdle;
     if (r.autoRestart[slot] == 1 && state.slots[slot].runLengthMs > kMinRestartMs) {
         if (settings::timerCount() == 0) loadFromFields(slot);
@@ -255,10 +252,7 @@ static void pause(uint32_t slot) {
     state.slots[slot].runState = kIdle;
     updateTickTimer();
     shell::applyControlVisibility();
-    if (sound::state.mediaLoaded != 0) {
-        platform::closeMediaWindow();
-        sound::state.mediaLoaded = 0;
-    }
+    if (sound::state.mediaLoaded != 0) sound::stopMedia();
     shell::refreshStartStopCaption();
 }
 

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <iterator>
+
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
@@ -25,31 +27,50 @@ using Flag = uint32_t settings::Record::*;
 
 // The page's check boxes in the order they are stored; `topmost` is applied
 // to the main window as soon as it is stored.
-struct Box { int id; Flag flag; const char* tip; };
+struct Box { int id; Flag flag; };
 const Box kBoxes[] = {
-    {IDC_OPT_MINIMIZEONSTART, &settings::Record::minimizeOnStart, "当计数开始时最小化窗口"},
-    {IDC_OPT_HIDEBUTTONS, &settings::Record::hideButtons, "隐藏主窗口中的控制按钮"},
-    {IDC_OPT_REMEMBERPOSITION, &settings::Record::rememberPosition, "保留窗口位置"},
-    {IDC_OPT_TOPMOST, &settings::Record::topmost, "使Tiv倒计时窗口在大部分窗口之上"},
-    {IDC_OPT_REMEMBERTIME, &settings::Record::rememberTime, "保留倒计时时间"},
-    {IDC_OPT_AUTORESET, &settings::Record::autoReset, "只要出现一个警告通知就在时间窗口重置时间安排"},
-    {IDC_OPT_MINIMIZETOTRAY, &settings::Record::minimizeToTray, "最小化到系统托盘的任务栏"},
-    {IDC_OPT_SHOWWINDOW, &settings::Record::showFinishWindow, "当计时结束时显示一个窗口"},
-    {IDC_OPT_FINISHTOPMOST, &settings::Record::finishWindowTopmost, "使Tiv警报窗口置于大部分窗口之上"},
-    {IDC_OPT_MENU_TIMERS, &settings::Record::menuTimers, "激活菜单选项以更改窗口数目"},
-    {IDC_OPT_MENU_DAYS, &settings::Record::menuDays, "激活菜单选项以更改天数显示的方法"},
-    {IDC_OPT_MENU_TOPMOST, &settings::Record::menuTopmost, "激活菜单选项以更改最上窗口状况"},
-    {IDC_OPT_MENU_TRANSPARENT, &settings::Record::menuTransparent, "激活菜单选项以更改透明度规定"},
-    {IDC_OPT_MENU_HIDEBUTTONS, &settings::Record::menuHideButtons, "激活菜单选项以更改当计时器执行时隐藏其他按钮"},
-    {IDC_OPT_MENU_SECONDS, &settings::Record::menuSeconds, "激活菜单选项以更改秒数显示方式"},
-    {IDC_OPT_MENU_MUTE, &settings::Record::menuMute, "激活菜单选项以更改为无声"},
-    {IDC_OPT_MENU_CUSTOM, &settings::Record::menuCustom, "激活菜单选项以允许更改自定义倒计时时间"},
-    {IDC_OPT_MENU_TEXT, &settings::Record::menuText, "激活菜单选项以允许快速警报文本变化"},
-    {IDC_OPT_MENU_SOUND, &settings::Record::menuSound, "激活菜单选项以允许快速警报声音的改变"},
+    {IDC_OPT_MINIMIZEONSTART, &settings::Record::minimizeOnStart},
+    {IDC_OPT_HIDEBUTTONS, &settings::Record::hideButtons},
+    {IDC_OPT_REMEMBERPOSITION, &settings::Record::rememberPosition},
+    {IDC_OPT_TOPMOST, &settings::Record::topmost},
+    {IDC_OPT_REMEMBERTIME, &settings::Record::rememberTime},
+    {IDC_OPT_AUTORESET, &settings::Record::autoReset},
+    {IDC_OPT_MINIMIZETOTRAY, &settings::Record::minimizeToTray},
+    {IDC_OPT_SHOWWINDOW, &settings::Record::showFinishWindow},
+    {IDC_OPT_FINISHTOPMOST, &settings::Record::finishWindowTopmost},
+    {IDC_OPT_MENU_TIMERS, &settings::Record::menuTimers},
+    {IDC_OPT_MENU_DAYS, &settings::Record::menuDays},
+    {IDC_OPT_MENU_TOPMOST, &settings::Record::menuTopmost},
+    {IDC_OPT_MENU_TRANSPARENT, &settings::Record::menuTransparent},
+    {IDC_OPT_MENU_HIDEBUTTONS, &settings::Record::menuHideButtons},
+    {IDC_OPT_MENU_SECONDS, &settings::Record::menuSeconds},
+    {IDC_OPT_MENU_MUTE, &settings::Record::menuMute},
+    {IDC_OPT_MENU_CUSTOM, &settings::Record::menuCustom},
+    {IDC_OPT_MENU_TEXT, &settings::Record::menuText},
+    {IDC_OPT_MENU_SOUND, &settings::Record::menuSound},
 };
 
-struct Tip { int id; const char* text; };
-const Tip kTips[] = {
+// The check boxes' tips in the same order, then the other controls'.
+const app::Tip kTips[] = {
+    {IDC_OPT_MINIMIZEONSTART, "当计数开始时最小化窗口"},
+    {IDC_OPT_HIDEBUTTONS, "隐藏主窗口中的控制按钮"},
+    {IDC_OPT_REMEMBERPOSITION, "保留窗口位置"},
+    {IDC_OPT_TOPMOST, "使Tiv倒计时窗口在大部分窗口之上"},
+    {IDC_OPT_REMEMBERTIME, "保留倒计时时间"},
+    {IDC_OPT_AUTORESET, "只要出现一个警告通知就在时间窗口重置时间安排"},
+    {IDC_OPT_MINIMIZETOTRAY, "最小化到系统托盘的任务栏"},
+    {IDC_OPT_SHOWWINDOW, "当计时结束时显示一个窗口"},
+    {IDC_OPT_FINISHTOPMOST, "使Tiv警报窗口置于大部分窗口之上"},
+    {IDC_OPT_MENU_TIMERS, "激活菜单选项以更改窗口数目"},
+    {IDC_OPT_MENU_DAYS, "激活菜单选项以更改天数显示的方法"},
+    {IDC_OPT_MENU_TOPMOST, "激活菜单选项以更改最上窗口状况"},
+    {IDC_OPT_MENU_TRANSPARENT, "激活菜单选项以更改透明度规定"},
+    {IDC_OPT_MENU_HIDEBUTTONS, "激活菜单选项以更改当计时器执行时隐藏其他按钮"},
+    {IDC_OPT_MENU_SECONDS, "激活菜单选项以更改秒数显示方式"},
+    {IDC_OPT_MENU_MUTE, "激活菜单选项以更改为无声"},
+    {IDC_OPT_MENU_CUSTOM, "激活菜单选项以允许更改自定义倒计时时间"},
+    {IDC_OPT_MENU_TEXT, "激活菜单选项以允许快速警报文本变化"},
+    {IDC_OPT_MENU_SOUND, "激活菜单选项以允许快速警报声音的改变"},
     {IDC_OPT_CUSTOM_BASE, "用分钟自定义最小时间"},
     {IDC_OPT_CUSTOM_MAX, "用分钟自定义最大时间范围"},
     {IDC_OPT_PERCENT, "Tiv 透明度百分比"},
@@ -96,20 +117,13 @@ void init(HWND page) {
     const struct { int id; int high; } kRanges[] = {
         {IDC_OPT_CUSTOM_BASE_SPIN, 255}, {IDC_OPT_CUSTOM_MAX_SPIN, 255}, {IDC_OPT_PERCENT_SPIN, 100}};
     for (const auto& range : kRanges) SendDlgItemMessageA(page, range.id, UDM_SETRANGE32, 0, range.high);
-    for (const Box& b : kBoxes) app::addTooltip(page, b.id, b.tip);
-    for (const Tip& t : kTips) app::addTooltip(page, t.id, t.text);
+    app::addTooltips(page, kTips, std::size(kTips));
     fill(page);
-}
-
-void removeTips(HWND page) {
-    for (const Box& b : kBoxes) app::removeTooltip(page, b.id);
-    for (const Tip& t : kTips) app::removeTooltip(page, t.id);
 }
 
 void openFile(const char* folder, const char* name) {
     char path[settings::kFolderSize];
-    text::copyBounded(path, folder, sizeof path);
-    if (text::length(path) + text::length(name) < sizeof path) text::append(path, name);
+    text::joinPath(path, sizeof path, folder, name);
     ShellExecuteA(app::mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
@@ -169,7 +183,7 @@ INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: init(page); return TRUE;
     case WM_NOTIFY: return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_COMMAND: onCommand(page, LOWORD(wParam)); return TRUE;
-    case WM_DESTROY: removeTips(page); return FALSE;
+    case WM_DESTROY: app::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
     default: return FALSE;
     }
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 
 #include "app/state.h"
 #include "app/window_win.h"
@@ -24,26 +25,25 @@ constexpr int kSpinMax = 32767;
 constexpr int kPickerOffset = 50;   // pixels at 96 dpi up and left of the pointer
 const char* const kUnitNames[4] = {"秒", "分钟", "小时", "天"};
 
-int valueId(int row) { return IDC_QUICK_VALUE1 + 2 * row; }
-int unitId(int row) { return IDC_QUICK_UNIT1 + 2 * row; }
+constexpr int valueId(int row) { return IDC_QUICK_VALUE1 + 2 * row; }
+constexpr int unitId(int row) { return IDC_QUICK_UNIT1 + 2 * row; }
 int spinId(int row) { return IDC_QUICK_SPIN1 + row; }
 
-struct Tip { int id; const char* text; };
+using Tips = std::array<app::Tip, 2 + 2 * kRows>;
 
-// Every tool this page adds; the same list removes them again.
-template <typename Visit>
-void forEachTip(Visit visit) {
-    visit(Tip{IDC_QUICK_ONCLICK, "激活左键快速设置窗口"});
-    visit(Tip{IDC_QUICK_AUTOSTART, "从快速设置窗口选择一个时间后开始倒计时"});
+// The two switches, then each row's amount and unit.
+constexpr Tips pageTips() {
+    Tips tips{};
+    tips[0] = {IDC_QUICK_ONCLICK, "激活左键快速设置窗口"};
+    tips[1] = {IDC_QUICK_AUTOSTART, "从快速设置窗口选择一个时间后开始倒计时"};
     for (int row = 0; row < kRows; ++row) {
-        visit(Tip{valueId(row), "快速设置数值"});
-        visit(Tip{unitId(row), "快速设置时间周期"});
+        tips[2 + 2 * row] = {valueId(row), "快速设置数值"};
+        tips[3 + 2 * row] = {unitId(row), "快速设置时间周期"};
     }
+    return tips;
 }
 
-void removeTips(HWND page) {
-    forEachTip([page](const Tip& t) { app::removeTooltip(page, t.id); });
-}
+constexpr Tips kTips = pageTips();
 
 void applyEnableRule(HWND page) {
     BOOL on = record.quickPickOnClick != 0;
@@ -133,7 +133,7 @@ INT_PTR CALLBACK pickerProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
 INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        forEachTip([page](const Tip& t) { app::addTooltip(page, t.id, t.text); });
+        app::addTooltips(page, kTips.data(), kTips.size());
         fillPage(page);
         return TRUE;
     case WM_COMMAND:
@@ -144,7 +144,7 @@ INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, L
     case WM_NOTIFY:
         return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_DESTROY:
-        removeTips(page);
+        app::removeTooltips(page, kTips.data(), kTips.size());
         return FALSE;
     default:
         return FALSE;

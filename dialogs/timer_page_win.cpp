@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <iterator>
 
 #include "app/window_win.h"
 #include "countdown/engine.h"
@@ -14,6 +15,7 @@
 #include "display/geometry.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
@@ -37,12 +39,7 @@ constexpr int kDesignBaseY = 12;
 constexpr char kAudioFilter[] = "音频文件\0*.mid;*.wav;*.mp3;*.rmi;*.aif;*.au;*.snd\0All Files\0*.*\0";
 constexpr char kFolderTitle[] = "Choose Directory:";
 
-struct Tip {
-    int id;
-    const char* text;
-};
-
-const Tip kTips[] = {
+const app::Tip kTips[] = {
     {IDC_TP_SLOT, "选择你想更改的查看方式"},
     {IDC_TP_FONTCHOOSE, "选择倒计时显示字体(大小设为一定比例,除非'文本大小'方式已设置为'使用字体大小')"},
     {IDC_TP_TEXTCHOOSE, "选择倒计时显示的文本颜色"},
@@ -88,14 +85,6 @@ void showField(HWND page, int id, const char* field) {
     char text[kTextSize];
     settings::copyField(text, field);
     SetDlgItemTextA(page, id, text);
-}
-
-void addTooltips(HWND page) {
-    for (const Tip& tip : kTips) app::addTooltip(page, tip.id, tip.text);
-}
-
-void removeTooltips(HWND page) {
-    for (const Tip& tip : kTips) app::removeTooltip(page, tip.id);
 }
 
 void applyEnableRule(HWND page) {
@@ -193,21 +182,13 @@ bool chooseColour(HWND owner, uint32_t& colour) {
     return true;
 }
 
-bool opensForReading(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 // path: kTextSize bytes.
 bool chooseAudioFile(HWND owner, char* path) {
     char file[kTextSize];
     char documents[MAX_PATH] = "";
     lstrcpynA(file, path, sizeof file);
     // A path naming no file starts the chooser in the documents folder.
-    if (!opensForReading(file)) {
+    if (!files::canOpen(file, files::Sharing::ReadWrite)) {
         SHGetSpecialFolderPathA(owner, documents, CSIDL_PERSONAL, FALSE);
         file[0] = '\0';
     }
@@ -331,7 +312,7 @@ void onInit(HWND page) {
     SendDlgItemMessageA(page, IDC_TP_INTERVAL_SPIN, UDM_SETRANGE32, 0, 32767);
     SendDlgItemMessageA(page, IDC_TP_SOUNDPATH, EM_SETLIMITTEXT, kTextSize - 1, 0);
     SendDlgItemMessageA(page, IDC_TP_FINISHTEXT, EM_SETLIMITTEXT, kTextSize - 1, 0);
-    addTooltips(page);
+    app::addTooltips(page, kTips, std::size(kTips));
     record.timerPageSlot = settings::slotIndex(countdown::state.shownTimer);
     select(page, IDC_TP_SLOT, record.timerPageSlot);
     fill(page);
@@ -355,7 +336,7 @@ INT_PTR CALLBACK timerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         if (!notifiedHere(lParam)) return FALSE;
         onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
         return TRUE;
-    case WM_DESTROY: removeTooltips(page); return FALSE;
+    case WM_DESTROY: app::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
     default: return FALSE;
     }
 }

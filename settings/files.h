@@ -1,4 +1,5 @@
-// File primitives the settings store and the words file need; Win32 in settings/files_win.cpp.
+// File primitives the settings store, the words file and the alarm sound need;
+// Win32 in settings/files_win.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,11 @@ ReadResult readFile(const char* path, unsigned char* buffer, size_t capacity, si
 bool readWhole(const char* path, unsigned char** data, size_t* length);
 // Copies `from` over `to`, replacing an existing `to`.
 bool copy(const char* from, const char* to);
+
+// The access other programs may hold on a file that still opens here (the share mode).
+enum class Sharing { None, Read, ReadWrite };
+// Whether the file opens for reading with that sharing; it is closed again at once.
+bool canOpen(const char* path, Sharing others);
 
 // Primitives for a save that never tears the file.
 void* createAlways(const char* path);   // null on failure

@@ -56,6 +56,16 @@ bool readWhole(const char* path, unsigned char** data, size_t* length) {
 
 bool copy(const char* from, const char* to) { return CopyFileA(from, to, FALSE) != 0; }
 
+bool canOpen(const char* path, Sharing others) {
+    DWORD share = 0;
+    if (others == Sharing::Read) share = FILE_SHARE_READ;
+    else if (others == Sharing::ReadWrite) share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE file = CreateFileA(path, GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 void* createAlways(const char* path) {
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;

@@ -50,23 +50,28 @@ void fullDefaults() {
     slotDefaults();
 }
 
+// A slot's looks and alarm; its length is not among them.
+static void slotLooks(Record& r, uint32_t s) {
+    r.autoRestart[s] = 0;
+    r.backColour[s] = 0;
+    r.soundType[s] = 0;
+    r.warnings[s] = 0;
+    r.repeatSound[s] = 0;
+    r.repeatIntervalMs[s] = 1500;
+    r.fontHeight[s] = 60;
+    r.textSizeMode[s] = 1;
+    r.flashOnFinish[s] = 1;
+    copyField(r.finishText[s], kDefaultFinishText);
+    copyField(r.fontName[s], kDefaultFont);
+    r.textColour[s] = kDefaultTextColour[s];
+}
+
 void slotDefaults() {
     Record& r = record;
     r.timerCountIndex = 0;
     for (uint32_t s = 0; s < kSlots; ++s) {
-        r.autoRestart[s] = 0;
-        r.backColour[s] = 0;
-        r.soundType[s] = 0;
-        r.warnings[s] = 0;
-        r.repeatSound[s] = 0;
-        r.repeatIntervalMs[s] = 1500;
-        r.fontHeight[s] = 60;
-        r.textSizeMode[s] = 1;
-        r.flashOnFinish[s] = 1;
+        slotLooks(r, s);
         r.durationMs[s] = 300000;
-        copyField(r.finishText[s], kDefaultFinishText);
-        copyField(r.fontName[s], kDefaultFont);
-        r.textColour[s] = kDefaultTextColour[s];
     }
     r.interfaceLevel = 6;
     r.menuTimers = r.menuDays = r.menuTopmost = r.menuTransparent = r.menuMute = 1;
@@ -78,18 +83,7 @@ void simpleModeRecord() {
     generalOptions(r);
     r.timerCountIndex = 0;
     r.dayDisplay = 2;
-    r.repeatSound[0] = 0;
-    r.flashOnFinish[0] = 1;
-    r.warnings[0] = 0;
-    r.autoRestart[0] = 0;
-    r.soundType[0] = 0;
-    r.backColour[0] = 0;
-    r.repeatIntervalMs[0] = 1500;
-    r.textColour[0] = kDefaultTextColour[0];
-    r.fontHeight[0] = 60;
-    r.textSizeMode[0] = 1;
-    copyField(r.finishText[0], kDefaultFinishText);
-    copyField(r.fontName[0], kDefaultFont);
+    slotLooks(r, 0);
 }
 
 void migrateFrom300() {

@@ -25,8 +25,7 @@ static const char kHintLine1[] = "设置高级选项或查看帮助文件";
 static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
 
 static void dataPath(char* out, const char* name) {
-    text::copyBounded(out, store.dataFolder, kFolderSize);
-    if (text::length(out) + text::length(name) < kFolderSize) text::append(out, name);
+    text::joinPath(out, kFolderSize, store.dataFolder, name);
 }
 
 static void firstRun() {

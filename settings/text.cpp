@@ -40,26 +40,10 @@ char* append(char* dest, const char* source) {
     return dest;
 }
 
-void substring(const char* source, char* dest, uint32_t start, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) dest[i] = source[start + i];
-    dest[count] = '\0';
-}
-
-void rightPart(const char* source, char* dest, uint32_t count) {
-    copy(source + length(source) - count, dest);
-}
-
 char* lowerCase(char* s) {
     for (char* p = s; *p; ++p)
         if (*p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p + 32);
     return s;
-}
-
-char* reverse(const char* source, char* dest) {
-    uint32_t n = length(source);
-    for (uint32_t i = 0; i < n; ++i) dest[i] = source[n - 1 - i];
-    dest[n] = '\0';
-    return dest;
 }
 
 int32_t find(int32_t start, const char* source, const char* pattern) {
@@ -103,6 +87,14 @@ void copyBounded(char* dest, const char* source, uint32_t size) {
     uint32_t i = 0;
     for (; i + 1 < size && source[i]; ++i) dest[i] = source[i];
     dest[i] = '\0';
+}
+
+bool joinPath(char* out, uint32_t size, const char* folder, const char* name) {
+    if (size == 0) return false;
+    copyBounded(out, folder, size);
+    bool fits = length(out) + length(name) < size;
+    if (fits) append(out, name);
+    return fits;
 }
 
 }  // namespace text

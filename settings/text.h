@@ -10,10 +10,7 @@ void formatDecimal(int32_t value, char* dest);    // "0", "-5", no padding
 uint32_t length(const char* s);
 char* copy(const char* source, char* dest);
 char* append(char* dest, const char* source);
-void substring(const char* source, char* dest, uint32_t start, uint32_t count);
-void rightPart(const char* source, char* dest, uint32_t count);
 char* lowerCase(char* s);                         // ASCII A-Z only
-char* reverse(const char* source, char* dest);
 // 1-based position of pattern at or after start; 0 none; -1 pattern not
 // shorter than source; -2 start out of range.
 int32_t find(int32_t start, const char* source, const char* pattern);
@@ -24,5 +21,9 @@ void pathFolder(char* path);                      // keep up to the last '\'
 
 // Bounded copy for fixed fields: at most size-1 bytes, always terminated.
 void copyBounded(char* dest, const char* source, uint32_t size);
+// The folder (cut to size-1 bytes), then the name when it still fits in size
+// bytes with the NUL. False when it did not: out holds the folder alone, and a
+// caller that opens it anyway opens the folder.
+bool joinPath(char* out, uint32_t size, const char* folder, const char* name);
 
 }  // namespace text

@@ -82,10 +82,7 @@ bool entryLine(const char* line, Section section, bool* namePending) {
     return false;
 }
 
-void folderPath(char* out, const char* folder) {
-    text::copyBounded(out, folder, settings::kFolderSize);
-    if (text::length(out) + sizeof kFileName <= settings::kFolderSize) text::append(out, kFileName);
-}
+void folderPath(char* out, const char* folder) { text::joinPath(out, settings::kFolderSize, folder, kFileName); }
 
 }  // namespace
 

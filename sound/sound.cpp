@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "settings/files.h"
 #include "settings/record.h"
 #include "settings/text.h"
 #include "sound/sound_platform.h"
@@ -60,13 +61,12 @@ static uint32_t listFiles(const char* search, char* list) {
     return count;
 }
 
-// folder + "\" + name, or false when that would not fit a path buffer.
-static bool joinPath(char* out, const char* folder, const char* name) {
-    if (text::length(folder) + 1 + text::length(name) >= kPathBytes) return false;
-    text::copy(folder, out);
-    text::append(out, "\\");
-    text::append(out, name);
-    return true;
+// folder + "\" + name, or false when that would not fit a path buffer. The
+// separator goes in even after a folder ending in one ("C:\"), as it always did.
+static bool fileInFolder(char* out, const char* folder, const char* name) {
+    char withSeparator[kPathBytes];
+    return text::joinPath(withSeparator, kPathBytes, folder, "\\") &&
+           text::joinPath(out, kPathBytes, withSeparator, name);
 }
 
 uint32_t pickRandomFile(char* folder, const char* pattern) {
@@ -81,7 +81,7 @@ uint32_t pickRandomFile(char* folder, const char* pattern) {
     if (count != 0) {
         const char* name = list + (randomPick(count) - 1) * kPathBytes;
         char candidate[kPathBytes];
-        if (joinPath(candidate, folder, name) && platform::canOpen(candidate)) {
+        if (fileInFolder(candidate, folder, name) && files::canOpen(candidate, files::Sharing::None)) {
             text::copy(candidate, folder);
             chosen = count;
         }

@@ -40,7 +40,7 @@ uint32_t pickRandomFile(char* folder, const char* pattern);
 void chooseFolderFile();
 uint32_t randomPick(uint32_t n);   // 1..n
 
-// Command 2010: stop a media sound and forget it.
+// Stops a media sound and forgets it: command 2010, and a count that ends or pauses.
 void stopMedia();
 // The context menu's check: a media sound that has played to its end is
 // closed, so "结束声音" is offered only while one still plays.

@@ -25,7 +25,4 @@ void* findFirstFile(const char* search, char* name, bool* folder);
 bool findNextFile(void* search, char* name, bool* folder);
 void findClose(void* search);
 
-// Opens the file for reading without sharing and closes it again.
-bool canOpen(const char* path);
-
 }  // namespace platform

@@ -92,11 +92,4 @@ bool findNextFile(void* search, char* name, bool* folder) {
 
 void findClose(void* search) { FindClose(static_cast<HANDLE>(search)); }
 
-bool canOpen(const char* path) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
-
 }  // namespace platform

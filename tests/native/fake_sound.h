@@ -1,5 +1,6 @@
-// Scripted fake of the sound platform (sound/sound_platform.h). Plays are
-// recorded in fake::calls as "wave <path>" and "media <path>".
+// Scripted fake of the sound platform (sound/sound_platform.h) and of
+// files::canOpen. Plays are recorded in fake::calls as "wave <path>" and
+// "media <path>".
 #pragma once
 #include <cstdint>
 #include <deque>
@@ -22,7 +23,7 @@ extern std::map<std::string, std::vector<std::string>> folders;
 // Names that are folders wherever they are listed; "." and ".." after a reset.
 extern std::set<std::string> subfolders;
 extern int listings;                      // findFirstFile calls
-extern std::set<std::string> openable;    // paths canOpen accepts
+extern std::set<std::string> openable;    // paths files::canOpen accepts
 extern std::vector<std::string> openTries;
 
 void resetSound();

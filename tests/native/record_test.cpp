@@ -83,6 +83,68 @@ TEST_F(Store, DefaultsAtTheirOffsets) {
     EXPECT_EQ(bytes[4633], 0xE2);
 }
 
+// The simple-mode reset gives these fields their full defaults and touches
+// nothing else: not slot 0's length, not the other slots, not the menus.
+TEST_F(Store, SimpleModeSetsTheGeneralOptionsAndSlotZerosLooks) {
+    using settings::Record;
+    settings::fullDefaults();
+    const Record defaults = record;
+    auto text = [&](size_t offset) {
+        return std::strlen(reinterpret_cast<const char*>(&defaults) + offset) + 1;   // up to its NUL
+    };
+    const struct { const char* name; size_t offset, size; } set[] = {
+        {"rememberTime", offsetof(Record, rememberTime), 4},
+        {"topmost", offsetof(Record, topmost), 4},
+        {"minimizeToTray", offsetof(Record, minimizeToTray), 4},
+        {"hideButtons", offsetof(Record, hideButtons), 4},
+        {"rememberPosition", offsetof(Record, rememberPosition), 4},
+        {"quickPickOnClick", offsetof(Record, quickPickOnClick), 4},
+        {"quickPickAutoStart", offsetof(Record, quickPickAutoStart), 4},
+        {"autoReset", offsetof(Record, autoReset), 4},
+        {"minimizeOnStart", offsetof(Record, minimizeOnStart), 4},
+        {"showFinishWindow", offsetof(Record, showFinishWindow), 4},
+        {"finishWindowTopmost", offsetof(Record, finishWindowTopmost), 4},
+        {"mute", offsetof(Record, mute), 4},
+        {"showSeconds", offsetof(Record, showSeconds), 4},
+        {"transparent", offsetof(Record, transparent), 4},
+        {"dayDisplay", offsetof(Record, dayDisplay), 4},
+        {"timerCountIndex", offsetof(Record, timerCountIndex), 4},
+        {"textColour[0]", offsetof(Record, textColour), 4},
+        {"backColour[0]", offsetof(Record, backColour), 4},
+        {"finishText[0]", offsetof(Record, finishText), text(offsetof(Record, finishText))},
+        {"warnings[0]", offsetof(Record, warnings), 4},
+        {"autoRestart[0]", offsetof(Record, autoRestart), 4},
+        {"repeatSound[0]", offsetof(Record, repeatSound), 4},
+        {"soundType[0]", offsetof(Record, soundType), 4},
+        {"flashOnFinish[0]", offsetof(Record, flashOnFinish), 4},
+        {"repeatIntervalMs[0]", offsetof(Record, repeatIntervalMs), 4},
+        {"fontName[0]", offsetof(Record, fontName), text(offsetof(Record, fontName))},
+        {"fontHeight[0]", offsetof(Record, fontHeight), 4},
+        {"textSizeMode[0]", offsetof(Record, textSizeMode), 4},
+    };
+    // Two fillings, so that no default is taken for a byte left alone.
+    for (int fill : {0xAB, 0x00}) {
+        std::memset(&record, fill, sizeof record);
+        settings::simpleModeRecord();
+        const auto* got = reinterpret_cast<const unsigned char*>(&record);
+        const auto* full = reinterpret_cast<const unsigned char*>(&defaults);
+        std::vector<bool> inSet(sizeof record, false);
+        for (const auto& field : set) {
+            for (size_t i = field.offset; i < field.offset + field.size; ++i) inSet[i] = true;
+            EXPECT_EQ(std::memcmp(got + field.offset, full + field.offset, field.size), 0)
+                << field.name << ", filled with " << fill;
+        }
+        size_t touched = 0, first = sizeof record;
+        for (size_t i = 0; i < sizeof record; ++i) {
+            if (inSet[i] || got[i] == fill) continue;
+            ++touched;
+            if (first == sizeof record) first = i;
+        }
+        EXPECT_EQ(touched, 0u) << "bytes changed beyond those fields, the first at offset " << first
+                               << ", filled with " << fill;
+    }
+}
+
 TEST_F(Store, FullDefaultsLeaveDaysAndPlacement) {
     record.days = 7;
     record.windowPlacement[0] = 44;

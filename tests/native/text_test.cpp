@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "settings/text.h"
 
@@ -26,20 +27,11 @@ TEST(Text, DecimalFormat) {
     }
 }
 
-TEST(Text, CopyAppendSubstringRightPartReverse) {
+TEST(Text, CopyAppendLowerCase) {
     char buf[32];
     EXPECT_STREQ(text::copy("abc", buf), "abc");
     EXPECT_STREQ(text::append(buf, "de"), "abcde");
     EXPECT_EQ(text::length(buf), 5u);
-    text::substring("abcdef", buf, 2, 3);
-    EXPECT_STREQ(buf, "cde");
-    text::substring("abcdef", buf, 1, 0);
-    EXPECT_STREQ(buf, "");
-    text::rightPart("abcdef", buf, 2);
-    EXPECT_STREQ(buf, "ef");
-    EXPECT_STREQ(text::reverse("ab", buf), "ba");
-    EXPECT_STREQ(text::reverse("x", buf), "x");
-    EXPECT_STREQ(text::reverse("", buf), "");
     std::strcpy(buf, "AbZ\xB0\xA1[");
     EXPECT_STREQ(text::lowerCase(buf), "abz\xB0\xA1[");
 }
@@ -81,6 +73,45 @@ TEST(Text, PathExtensionAndFolder) {
     std::strcpy(buf, "Tiv.exe");
     text::pathFolder(buf);
     EXPECT_STREQ(buf, "Tiv.exe");
+}
+
+// The whole join or the folder alone; the sizes are the callers': 600 for the
+// data and program folders, 599 for the help command.
+TEST(Text, JoinPathFitsTheWholeOrKeepsTheFolder) {
+    struct Row {
+        const char* what;
+        size_t folderLength;   // of 'f's, then a backslash
+        const char* name;
+        uint32_t size;
+        bool fits;
+        size_t wantLength;     // of the result
+    } rows[] = {
+        {"short", 9, "dTiv.dat", 600, true, 17},
+        {"empty folder", 0, "ReadMe.htm", 600, true, 10},
+        {"ends on the last byte", 589, "ReadMe.htm", 600, true, 599},
+        {"one byte over", 590, "ReadMe.htm", 600, false, 590},
+        {"a byte shorter buffer", 588, "ReadMe.htm", 599, true, 598},
+        {"a byte shorter buffer, one over", 589, "ReadMe.htm", 599, false, 589},
+        {"a folder of 599 bytes, no name", 599, "", 600, true, 599},
+        {"a longer folder is cut; no name still fits", 650, "", 600, true, 599},
+        {"a longer folder is cut; a name does not fit", 650, "x", 600, false, 599},
+        {"tiny buffer", 3, "x", 4, false, 3},
+        {"one byte", 3, "x", 1, false, 0},
+    };
+    for (const Row& row : rows) {
+        std::string folder = row.folderLength ? std::string(row.folderLength - 1, 'f') + "\\" : "";
+        std::vector<char> out(row.size + 1, '#');   // one byte past the buffer to see it left alone
+        bool fits = text::joinPath(out.data(), row.size, folder.c_str(), row.name);
+        EXPECT_EQ(fits, row.fits) << row.what;
+        std::string got(out.data(), strnlen(out.data(), out.size()));
+        std::string want = folder.substr(0, row.size ? row.size - 1 : 0) + (row.fits ? row.name : "");
+        EXPECT_EQ(got.size(), row.wantLength) << row.what;
+        EXPECT_EQ(got, want) << row.what;
+        EXPECT_EQ(out[row.size], '#') << row.what << ": wrote past its buffer";
+    }
+    char untouched[2] = "#";
+    EXPECT_FALSE(text::joinPath(untouched, 0, "C:\\", "x"));
+    EXPECT_STREQ(untouched, "#") << "a buffer of no bytes gets none";
 }
 
 TEST(Text, BoundedCopyCutsAtSizeMinusOne) {

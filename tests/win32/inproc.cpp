@@ -189,6 +189,29 @@ void savePicture(HWND window, const std::string& path) {
     ReleaseDC(nullptr, screen);
 }
 
+std::vector<Control> controlsOf(HWND window) {
+    std::vector<Control> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        int id = GetDlgCtrlID(child);
+        char tip[512] = "";
+        TOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.hwnd = window;
+        info.uId = reinterpret_cast<UINT_PTR>(child);
+        info.lpszText = tip;
+        SendMessageA(app::tooltip, TTM_GETTEXTA, sizeof tip, reinterpret_cast<LPARAM>(&info));
+        // A template's -1 reads back as 0xFFFF from a DIALOG, as -1 from a DIALOGEX.
+        controls.push_back({(id & 0xFFFF) == 0xFFFF ? -1 : id, driver::className(child), tip});
+    }
+    return controls;
+}
+
+std::string lines(const std::vector<Control>& controls) {
+    std::string text;
+    for (const Control& c : controls) text += std::to_string(c.id) + " " + c.cls + " " + c.tip + "\n";
+    return text;
+}
+
 void putOnTop(HWND window, int x, int y, int width, int height) {
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     SetWindowPos(window, HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW);

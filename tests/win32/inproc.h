@@ -45,6 +45,18 @@ void savePicture(HWND window, const std::string& path);
 // size, with the mouse pointer out of the way (no tooltips over it).
 void putOnTop(HWND window, int x, int y, int width, int height);
 
+// A child window as the tests list them: its id (-1 for none), its window
+// class and the text the program's tooltip shows for it ("" for none).
+struct Control {
+    int id;
+    std::string cls;
+    std::string tip;
+};
+// The window's children in their order (a dialog's: its template's).
+std::vector<Control> controlsOf(HWND window);
+// One line "id class tip" each, so that one comparison shows every difference.
+std::string lines(const std::vector<Control>& controls);
+
 // Ends the menu open `ms` from now; menuWasOpen() tells whether one was on screen then.
 void closeMenuAfter(UINT ms);
 bool menuWasOpen();

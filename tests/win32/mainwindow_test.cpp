@@ -111,6 +111,29 @@ TEST_F(MainWindow, OpensAtDefaultSizeWithTheDaysPairHidden) {
     EXPECT_EQ(display::view.height, driver::clientSize(main).cy - 60);
 }
 
+// Which controls the window has and the tip of each.
+TEST_F(MainWindow, ControlsAndTheirTips) {
+    main = inproc::open();
+    ASSERT_NE(main, nullptr);
+    const std::vector<inproc::Control> controls = {
+        {IDC_STARTSTOP, "Button", "开始/停止 计数.除非'自动重置'在这里没有重置时间"},
+        {IDC_RESET, "Button", "在时间窗口重置时间"},
+        {IDC_SIMPLE, "Button", "重置窗口大小为默认设置"},
+        {IDC_OPTIONS, "Button", "显示'选项'窗口"},
+        {IDC_SHOWHELP, "Button", "显示帮助文件"},
+        {IDC_ABOUT, "Button", "关于Tiv: 版本和文件夹"},
+        {IDC_DAYS, "Edit", "倒计天数"},
+        {IDC_DAYS_SPIN, "msctls_updown32", ""},
+        {IDC_HOURS, "Edit", "倒计小时数"},
+        {IDC_HOURS_SPIN, "msctls_updown32", ""},
+        {IDC_MINUTES, "Edit", "倒计分钟数"},
+        {IDC_MINUTES_SPIN, "msctls_updown32", ""},
+        {IDC_SECONDS, "Edit", "倒计秒数"},
+        {IDC_SECONDS_SPIN, "msctls_updown32", ""},
+    };
+    EXPECT_EQ(inproc::lines(inproc::controlsOf(main)), inproc::lines(controls));
+}
+
 // Whatever state the window is in when the message loop starts (on Windows
 // the first ShowWindow takes the starter's STARTUPINFO show command), the
 // loop shows it normally before its first message.

@@ -7,11 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/state.h"
 #include "app/window_win.h"
@@ -19,6 +18,7 @@
 #include "dialogs/options_win.h"
 #include "driver.h"
 #include "inproc.h"
+#include "resources/resource.h"
 #include "settings/record.h"
 
 namespace {
@@ -192,66 +192,61 @@ TEST_F(OptionsSheet, ResetAndSimpleModeAskFirst) {
     }
 }
 
-// Template 1007 as the page shows it: every control's class, caption and
-// place in dialog units.
-TEST_F(OptionsSheet, OptionsPageControls) {
+// Which controls the "选项" page has and the tip of each; where they are and
+// how they look, the pictures of Looks keep.
+TEST_F(OptionsSheet, OptionsPageControlsAndTheirTips) {
     main = inproc::open();
     ASSERT_NE(main, nullptr);
-    HWND page = CreateDialogParamA(app::instance, MAKEINTRESOURCEA(1007), main, dialogs::optionsPageProc, 0);
+    HWND page = CreateDialogParamA(app::instance, MAKEINTRESOURCEA(IDD_OPTIONS), main, dialogs::optionsPageProc, 0);
     ASSERT_NE(page, nullptr);
-    struct { int id; const char* cls; const char* caption; int x, y, w, h; } rows[] = {
-        {1400, "Button", "多重定时器", 8, 13, 63, 10}, {1401, "Button", "天", 8, 25, 29, 10},
-        {1402, "Button", "总在最上", 8, 37, 44, 10}, {1403, "Button", "鼠标穿透", 8, 49, 54, 10},
-        {1404, "Button", "隐藏按钮", 90, 13, 57, 10}, {1405, "Button", "秒", 90, 25, 44, 10},
-        {1407, "Button", "自定义", 90, 37, 43, 10}, {1406, "Button", "无声", 172, 13, 32, 10},
-        {1408, "Button", "文本", 172, 25, 30, 10}, {1409, "Button", "声音", 172, 37, 37, 10},
-        {1000, "Edit", nullptr, 40, 84, 41, 14}, {1042, "Edit", nullptr, 40, 102, 41, 14},
-        {1013, "Edit", nullptr, 23, 151, 40, 14},
-        {1022, "Button", "显示窗口", 102, 79, 80, 10}, {1003, "Button", "自动最小化", 102, 91, 59, 10},
-        {1007, "Button", "记住位置", 102, 103, 77, 10}, {1024, "Button", "警告器置上", 102, 115, 64, 10},
-        {1009, "Button", "定时器置上", 102, 127, 59, 10}, {1011, "Button", "自动重置", 102, 139, 71, 10},
-        {1020, "Button", "最小化到任务栏", 102, 151, 71, 10}, {1010, "Button", "记住时间", 102, 163, 71, 10},
-        {1006, "Button", "隐藏按钮", 102, 175, 71, 10}, {9, "Button", "帮助", 3, 215, 50, 14},
-        {10, "Button", "重置", 57, 215, 50, 14}, {11, "Button", "打开dWords.txt编辑", 110, 215, 75, 14},
-        {1002, "Button", "简易模式", 187, 215, 62, 14},
+    const std::vector<inproc::Control> controls = {
+        {-1, "Button", ""},
+        {IDC_OPT_MENU_TIMERS, "Button", "激活菜单选项以更改窗口数目"},
+        {IDC_OPT_MENU_DAYS, "Button", "激活菜单选项以更改天数显示的方法"},
+        {IDC_OPT_MENU_TOPMOST, "Button", "激活菜单选项以更改最上窗口状况"},
+        {IDC_OPT_MENU_TRANSPARENT, "Button", "激活菜单选项以更改透明度规定"},
+        {IDC_OPT_MENU_HIDEBUTTONS, "Button", "激活菜单选项以更改当计时器执行时隐藏其他按钮"},
+        {IDC_OPT_MENU_SECONDS, "Button", "激活菜单选项以更改秒数显示方式"},
+        {IDC_OPT_MENU_CUSTOM, "Button", "激活菜单选项以允许更改自定义倒计时时间"},
+        {IDC_OPT_MENU_MUTE, "Button", "激活菜单选项以更改为无声"},
+        {IDC_OPT_MENU_TEXT, "Button", "激活菜单选项以允许快速警报文本变化"},
+        {IDC_OPT_MENU_SOUND, "Button", "激活菜单选项以允许快速警报声音的改变"},
+        {-1, "Button", ""},
+        {-1, "Static", ""},
+        {IDC_OPT_CUSTOM_BASE, "Edit", "用分钟自定义最小时间"},
+        {IDC_OPT_CUSTOM_BASE_SPIN, "msctls_updown32", ""},
+        {-1, "Static", ""},
+        {IDC_OPT_CUSTOM_MAX, "Edit", "用分钟自定义最大时间范围"},
+        {IDC_OPT_CUSTOM_MAX_SPIN, "msctls_updown32", ""},
+        {-1, "Button", ""},
+        {IDC_OPT_PERCENT, "Edit", "Tiv 透明度百分比"},
+        {IDC_OPT_PERCENT_SPIN, "msctls_updown32", ""},
+        {-1, "Static", ""},
+        {-1, "Button", ""},
+        {IDC_OPT_SHOWWINDOW, "Button", "当计时结束时显示一个窗口"},
+        {IDC_OPT_MINIMIZEONSTART, "Button", "当计数开始时最小化窗口"},
+        {IDC_OPT_REMEMBERPOSITION, "Button", "保留窗口位置"},
+        {IDC_OPT_FINISHTOPMOST, "Button", "使Tiv警报窗口置于大部分窗口之上"},
+        {IDC_OPT_TOPMOST, "Button", "使Tiv倒计时窗口在大部分窗口之上"},
+        {IDC_OPT_AUTORESET, "Button", "只要出现一个警告通知就在时间窗口重置时间安排"},
+        {IDC_OPT_MINIMIZETOTRAY, "Button", "最小化到系统托盘的任务栏"},
+        {IDC_OPT_REMEMBERTIME, "Button", "保留倒计时时间"},
+        {IDC_OPT_HIDEBUTTONS, "Button", "隐藏主窗口中的控制按钮"},
+        {IDC_OPT_HELP, "Button", "显示帮助文件"},
+        {IDC_OPT_RESET, "Button", "重置Tiv设置为程序安装默认设置"},
+        {IDC_OPT_WORDS, "Button", "打开 'dWords.txt' 快速设置文件    Tiv 必须重新启动才能使更改生效"},
+        {IDC_OPT_SIMPLE, "Button", "转变为简易模式. 这个选项将隐藏大多数设置."},
     };
-    for (const auto& row : rows) {
-        HWND control = GetDlgItem(page, row.id);
-        ASSERT_NE(control, nullptr) << row.id;
-        char cls[32] = "";
-        GetClassNameA(control, cls, sizeof cls);
-        EXPECT_STREQ(cls, row.cls) << row.id;
-        if (row.caption) {
-            EXPECT_EQ(driver::text(control), row.caption) << row.id;
-        }
-        RECT want{row.x, row.y, row.x + row.w, row.y + row.h};
-        MapDialogRect(page, &want);
-        RECT got{};
-        GetWindowRect(control, &got);
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&got), 2);
-        // An up-down takes the right end of its edit's place.
-        if (HWND spin = GetWindow(control, GW_HWNDNEXT); spin && !std::strcmp(row.cls, "Edit")) {
-            RECT s{};
-            GetWindowRect(spin, &s);
-            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&s), 2);
-            got.right = s.right;
-        }
-        bool same = want.left == got.left && want.top == got.top && want.bottom == got.bottom &&
-                    std::abs(want.right - got.right) <= 2;   // an up-down rounds its edit's end
-        EXPECT_TRUE(same) << row.id << ": at " << got.left << "," << got.top << " " << got.right - got.left << "x"
-                          << got.bottom - got.top << ", want " << want.right - want.left;
-    }
-    // The three up-downs sit on their edits and show the record's values.
-    EXPECT_EQ(driver::itemText(page, 1013), "75");
-    for (int spin : {1001, 1004, 1005}) {
-        char cls[32] = "";
-        GetClassNameA(GetDlgItem(page, spin), cls, sizeof cls);
-        EXPECT_STREQ(cls, "msctls_updown32") << spin;
-    }
+    EXPECT_EQ(inproc::lines(inproc::controlsOf(page)), inproc::lines(controls));
+    // The percentage shows the record's alpha; its spin goes to 100.
+    EXPECT_EQ(driver::itemText(page, IDC_OPT_PERCENT), "75");
     int low = -1, high = -1;
-    SendDlgItemMessageA(page, 1005, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    SendDlgItemMessageA(page, IDC_OPT_PERCENT_SPIN, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                        reinterpret_cast<LPARAM>(&high));
     EXPECT_EQ(high, 100);
+    LRESULT tools = SendMessageA(app::tooltip, TTM_GETTOOLCOUNT, 0, 0);
     DestroyWindow(page);
+    EXPECT_EQ(tools - SendMessageA(app::tooltip, TTM_GETTOOLCOUNT, 0, 0), 26) << "tools removed with the page";
 }
 
 }  // namespace

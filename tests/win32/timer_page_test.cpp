@@ -43,17 +43,6 @@ std::string listItems(HWND list) {
     return items;
 }
 
-std::string tipOf(HWND page, HWND control) {
-    char text[512] = "";
-    TOOLINFOA info{};
-    info.cbSize = TTTOOLINFOA_V2_SIZE;
-    info.hwnd = page;
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = text;
-    SendMessageA(app::tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&info));
-    return text;
-}
-
 // What the page shows, in the order of the fill.
 std::string shown(HWND page) {
     auto sel = [&](int id) { return std::to_string(SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0)); };
@@ -188,145 +177,54 @@ void saveShot(HWND window) {
 
 // ---- Tests
 
-TEST_F(TimerPage, ControlsFollowTheTemplateTable) {
+// Which controls the page has and the tip of each; where they are and how
+// they look, the pictures of Looks keep.
+TEST_F(TimerPage, ControlsAndTheirTips) {
     ASSERT_TRUE(openPage());
-    enum Place { kRect, kOrigin, kDropped, kBesideBuddy };
-    struct Row {
-        int id;
-        const char* cls;
-        const char* text;   // caption, or a list's items
-        LONG styleMask, style;
-        int x, y, w, h;
-        Place place;
-        const char* tip;
-    } rows[] = {
-        {IDC_TP_SLOT, "ComboBox", "一|二|三|四", 3, CBS_DROPDOWNLIST, 11, 4, 104, 73, kDropped, "选择你想更改的查看方式"},
-        {-1, "Button", "查看", 0xF, BS_GROUPBOX, 3, 19, 244, 77, kRect, nullptr},
-        {-1, "Static", "字体:", 0, 0, 10, 32, 0, 0, kOrigin, nullptr},
-        {IDC_TP_FONTNAME, "Static", "Times New Roman", 0, 0, 69, 32, 130, 8, kRect, nullptr},
-        {IDC_TP_FONTCHOOSE, "Button", "更改", 0xF, BS_PUSHBUTTON, 203, 28, 40, 14, kRect,
-         "选择倒计时显示字体(大小设为一定比例,除非'文本大小'方式已设置为'使用字体大小')"},
-        {-1, "Static", "文本颜色", 0, 0, 10, 46, 0, 0, kOrigin, nullptr},
-        {IDC_TP_TEXTCHOOSE, "Button", "更改", 0xF, BS_PUSHBUTTON, 203, 44, 40, 14, kRect, "选择倒计时显示的文本颜色"},
-        {-1, "Static", "背景颜色", 0, 0, 10, 63, 0, 0, kOrigin, nullptr},
-        {IDC_TP_BACKCHOOSE, "Button", "更改", 0xF, BS_PUSHBUTTON, 203, 60, 40, 14, kRect, "选择倒计时显示的背景颜色"},
-        {-1, "Static", "文本大小:", 0, 0, 10, 80, 0, 0, kOrigin, nullptr},
-        {IDC_TP_TEXTSIZE, "ComboBox", "自动比例|无大字体秒数|使用字体大小", 3, CBS_DROPDOWNLIST, 69, 78, 128, 100,
-         kDropped, "文本大小比例方式"},
-        {-1, "Button", "动作", 0xF, BS_GROUPBOX, 3, 97, 244, 88, kRect, nullptr},
-        {IDC_TP_SOUNDTYPE, "ComboBox", "系统声音|音频文件|文件夹内任意文件", 3, CBS_DROPDOWNLIST, 7, 108, 104, 73,
-         kDropped, "Select what Tiv will use to notify you of the count down completing"},
-        {IDC_TP_SOUNDCHOOSE, "Button", "更改", 0xF, BS_PUSHBUTTON, 203, 106, 40, 14, kRect, "更改警报通知的音频文件"},
-        {IDC_TP_SOUNDPATH, "Edit", "", ES_AUTOHSCROLL, ES_AUTOHSCROLL, 7, 123, 236, 14, kRect,
-         "作为警告通知的被播放音频文件"},
-        {IDC_TP_REPEAT, "Button", "重复声音间隔", 0xF, BS_AUTOCHECKBOX, 17, 145, 82, 10, kRect, "重复全部警报声音"},
-        {IDC_TP_INTERVAL, "Edit", "1500", 0, 0, 110, 143, 40, 14, kOrigin,
-         "重复声音提醒间隔为多少毫秒(这也是闪光时间间隔)"},
-        {IDC_TP_INTERVAL_SPIN, "msctls_updown32", "", 0, 0, 110, 143, 40, 14, kBesideBuddy, nullptr},
-        {-1, "Static", "毫秒.", 0, 0, 156, 145, 0, 0, kOrigin, nullptr},
-        {IDC_TP_TEST, "Button", "测试", 0xF, BS_PUSHBUTTON, 200, 143, 40, 14, kRect, "测试警告通知声音"},
-        {IDC_TP_WARNINGS, "Button", "警告", 0xF, BS_AUTOCHECKBOX, 17, 162, 43, 10, kRect, "计时结束前安排三次警告声音"},
-        {-1, "Static", "计时结束文本", 0, 0, 2, 189, 0, 0, kOrigin, nullptr},
-        {IDC_TP_FINISHTEXT, "Edit", "", ES_AUTOHSCROLL, ES_AUTOHSCROLL, 53, 187, 192, 14, kRect, "当计时结束时显示文本"},
-        {-1, "Static", "自动重新计时", 0, 0, 5, 209, 0, 0, kOrigin, nullptr},
-        {IDC_TP_AUTORESTART, "ComboBox", "关|在计时结束|当点击按钮时", 3, CBS_DROPDOWNLIST, 70, 206, 115, 100, kDropped,
-         "自动警报通知循环选项"},
-        {IDC_TP_FLASH, "Button", "显示动画", 0xF, BS_AUTOCHECKBOX, 189, 208, 56, 10, kRect, "当倒计时结束时闪烁倒计时屏幕"},
+    const std::vector<inproc::Control> controls = {
+        {IDC_TP_SLOT, "ComboBox", "选择你想更改的查看方式"},
+        {-1, "Button", ""},
+        {-1, "Static", ""},
+        {IDC_TP_FONTNAME, "Static", ""},
+        {IDC_TP_FONTCHOOSE, "Button", "选择倒计时显示字体(大小设为一定比例,除非'文本大小'方式已设置为'使用字体大小')"},
+        {-1, "Static", ""},
+        {IDC_TP_TEXTCHOOSE, "Button", "选择倒计时显示的文本颜色"},
+        {-1, "Static", ""},
+        {IDC_TP_BACKCHOOSE, "Button", "选择倒计时显示的背景颜色"},
+        {-1, "Static", ""},
+        {IDC_TP_TEXTSIZE, "ComboBox", "文本大小比例方式"},
+        {-1, "Button", ""},
+        {IDC_TP_SOUNDTYPE, "ComboBox", "Select what Tiv will use to notify you of the count down completing"},
+        {IDC_TP_SOUNDCHOOSE, "Button", "更改警报通知的音频文件"},
+        {IDC_TP_SOUNDPATH, "Edit", "作为警告通知的被播放音频文件"},
+        {IDC_TP_REPEAT, "Button", "重复全部警报声音"},
+        {IDC_TP_INTERVAL, "Edit", "重复声音提醒间隔为多少毫秒(这也是闪光时间间隔)"},
+        {IDC_TP_INTERVAL_SPIN, "msctls_updown32", ""},
+        {-1, "Static", ""},
+        {IDC_TP_TEST, "Button", "测试警告通知声音"},
+        {IDC_TP_WARNINGS, "Button", "计时结束前安排三次警告声音"},
+        {-1, "Static", ""},
+        {IDC_TP_FINISHTEXT, "Edit", "当计时结束时显示文本"},
+        {-1, "Static", ""},
+        {IDC_TP_AUTORESTART, "ComboBox", "自动警报通知循环选项"},
+        {IDC_TP_FLASH, "Button", "当倒计时结束时闪烁倒计时屏幕"},
     };
-    std::strcpy(record.finishText[0], "");
-    SetDlgItemTextA(page, IDC_TP_FINISHTEXT, "");
-    SetDlgItemTextA(page, IDC_TP_SOUNDPATH, "");
-    int found = 0;
-    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++found;
-    EXPECT_EQ(found, static_cast<int>(sizeof rows / sizeof rows[0])) << "controls on the page";
+    EXPECT_EQ(inproc::lines(inproc::controlsOf(page)), inproc::lines(controls));
 
-    for (const auto& row : rows) {
-        std::string name = std::to_string(row.id) + " " + driver::hex(row.text);
-        HWND control = nullptr;
-        if (row.id != -1) {
-            control = GetDlgItem(page, row.id);
-        } else {
-            for (HWND c = GetWindow(page, GW_CHILD); c && !control; c = GetWindow(c, GW_HWNDNEXT))
-                if ((GetDlgCtrlID(c) & 0xFFFF) == 0xFFFF && driver::text(c) == row.text) control = c;
-        }
-        EXPECT_NE(control, nullptr) << name;
-        if (!control) continue;
-        EXPECT_STRCASEEQ(className(control).c_str(), row.cls) << name;
-        std::string text = className(control) == "ComboBox" ? listItems(control) : driver::text(control);
-        EXPECT_EQ(text, row.text) << name;
-        LONG style = GetWindowLongA(control, GWL_STYLE);
-        EXPECT_EQ(style & row.styleMask, row.style) << name;
-
-        // Place and size map separately, as the dialog manager maps them.
-        RECT origin{row.x, row.y, row.x, row.y}, size{0, 0, row.w, row.h};
-        MapDialogRect(page, &origin);
-        MapDialogRect(page, &size);
-        RECT want{origin.left, origin.top, origin.left + size.right, origin.top + size.bottom};
-        RECT got;
-        GetWindowRect(control, &got);
-        if (row.place == kDropped) SendMessageA(control, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&got));
-        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&got), 2);
-        auto rect = [](const RECT& r) {
-            return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) +
-                   "x" + std::to_string(r.bottom - r.top);
-        };
-        switch (row.place) {
-        case kRect: EXPECT_EQ(rect(got), rect(want)) << name; break;
-        case kDropped: {
-            // The list is cut to whole items below the field.
-            LONG item = static_cast<LONG>(SendMessageA(control, CB_GETITEMHEIGHT, 0, 0));
-            RECT head = got;
-            head.bottom = want.bottom;
-            EXPECT_EQ(rect(head), rect(want)) << name;
-            EXPECT_LE(got.bottom, want.bottom) << name << ": dropped " << rect(got);
-            EXPECT_GT(got.bottom, want.bottom - 2 * item) << name << ": dropped " << rect(got) << ", items of " << item;
-            break;
-        }
-        case kOrigin:
-            EXPECT_EQ(got.left, want.left) << name;
-            EXPECT_EQ(got.top, want.top) << name;
-            EXPECT_LE(got.right, want.left + 80) << name << ": " << rect(got);
-            break;
-        case kBesideBuddy: {
-            // Aligned to its buddy's right: the pair fills the edit's place.
-            RECT edit;
-            GetWindowRect(GetDlgItem(page, IDC_TP_INTERVAL), &edit);
-            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&edit), 2);
-            EXPECT_EQ(edit.left, want.left) << name;
-            EXPECT_GE(got.right, want.right - 2) << name << ": spin " << rect(got);
-            EXPECT_LE(got.right, want.right) << name << ": spin " << rect(got);
-            EXPECT_LE(edit.right, got.left + 2) << name << ": edit " << rect(edit) << ", spin " << rect(got);
-            EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(control, UDM_GETBUDDY, 0, 0)),
-                      GetDlgItem(page, IDC_TP_INTERVAL)) << name;
-            int low = -1, high = -1;
-            SendMessageA(control, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
-            EXPECT_EQ(std::to_string(low) + ".." + std::to_string(high), "0..32767") << name;
-            break;
-        }
-        }
-        if (row.tip) {
-            EXPECT_EQ(tipOf(page, control), row.tip) << name;
-        }
-    }
-
-    RECT size{0, 0, 250, 230}, client;
-    MapDialogRect(page, &size);
-    GetClientRect(page, &client);
-    EXPECT_EQ(std::to_string(client.right) + "x" + std::to_string(client.bottom),
-              std::to_string(size.right) + "x" + std::to_string(size.bottom)) << "page size";
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(page, WM_GETFONT, 0, 0)), sizeof font, &font);
-    HDC dc = GetDC(page);
-    int pixels = -MulDiv(9, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    ReleaseDC(page, dc);
-    EXPECT_EQ(std::string(font.lfFaceName) + " " + std::to_string(font.lfHeight), "宋体 " + std::to_string(pixels));
-    char tab[32] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = tab;
-    item.cchTextMax = sizeof tab;
-    SendMessageA(PropSheet_GetTabControl(sheet), TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(tab, "定时器");
+    // What the page puts in its lists, and the range of the interval's spin.
+    const struct { int id; const char* items; } lists[] = {
+        {IDC_TP_SLOT, "一|二|三|四"},
+        {IDC_TP_TEXTSIZE, "自动比例|无大字体秒数|使用字体大小"},
+        {IDC_TP_SOUNDTYPE, "系统声音|音频文件|文件夹内任意文件"},
+        {IDC_TP_AUTORESTART, "关|在计时结束|当点击按钮时"},
+    };
+    for (const auto& list : lists)
+        EXPECT_EQ(listItems(GetDlgItem(page, list.id)), list.items) << list.id << " " << driver::hex(list.items);
+    HWND spin = GetDlgItem(page, IDC_TP_INTERVAL_SPIN);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(spin, UDM_GETBUDDY, 0, 0)), GetDlgItem(page, IDC_TP_INTERVAL));
+    int low = -1, high = -1;
+    SendMessageA(spin, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low), reinterpret_cast<LPARAM>(&high));
+    EXPECT_EQ(std::to_string(low) + ".." + std::to_string(high), "0..32767");
     saveShot(sheet);
 
     // The page's tools go with it, so no later window inherits them with a reused handle.
