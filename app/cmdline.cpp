@@ -5,7 +5,7 @@
 #include "countdown/engine.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace app {
 

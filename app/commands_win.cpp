@@ -11,7 +11,7 @@
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 #include "settings/words.h"
 #include "sound/sound.h"
 

@@ -12,19 +12,18 @@
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
-#include "settings/files.h"
+#include "base/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 #include "countdown/shell.h"
 
 namespace app {
 
 const char kClassName[] = "DovOdiz";
 const char kTitle[] = "Tiv";
-const char kVersionTip[] = "Tiv 1.4";
+const char kVersionTip[] = TIV_NAME_VERSION;
 
-HINSTANCE instance;
 HICON smallIcon;
 HICON classIcon;
 

@@ -21,7 +21,6 @@
 
 namespace app {
 
-HWND tooltip;
 
 namespace {
 
@@ -50,7 +49,7 @@ const ControlSpec kControls[] = {
     {IDC_SECONDS_SPIN, UPDOWN_CLASSA, nullptr, 2, 30, 35, 22, 99},
 };
 
-const Tip kTips[] = {
+const platform::Tip kTips[] = {
     {IDC_STARTSTOP, "开始/停止 计数.除非'自动重置'在这里没有重置时间"},
     {IDC_RESET, "在时间窗口重置时间"},
     {IDC_SIMPLE, "重置窗口大小为默认设置"},
@@ -112,7 +111,7 @@ void createControls(HWND window) {
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(controlFont), FALSE);
         if (spin) SendMessageA(control, UDM_SETRANGE, 0, MAKELPARAM(c.spinMax, 0));
     }
-    addTooltips(window, kTips, std::size(kTips));
+    platform::addTooltips(window, kTips, std::size(kTips));
 }
 
 // After a change of dpi: the buttons' places and every control's font. The
@@ -247,28 +246,6 @@ void selectByClick(int x, int y) {
     countdown::state.displayDirty = 1;
     shell::invalidate(false);
     refreshStartStopCaption();
-}
-
-void addTooltips(HWND window, const Tip* tips, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = window;
-        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, tips[i].id));
-        info.lpszText = const_cast<char*>(tips[i].text);
-        SendMessageA(tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    }
-}
-
-void removeTooltips(HWND window, const Tip* tips, size_t count) {
-    for (size_t i = 0; i < count; ++i) {
-        TOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.hwnd = window;
-        info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, tips[i].id));
-        SendMessageA(tooltip, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    }
 }
 
 void writeTimeFields() {

@@ -7,7 +7,7 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace app {
 

@@ -10,16 +10,17 @@
 
 namespace app {
 
-// The seam holds the main window's handle; the shell uses it as its own.
+// The platform holds the main window's handle, the module and the tooltip
+// control; the shell uses them as its own.
+using platform::instance;
 using platform::mainThreadId;
 using platform::mainWindow;
+using platform::tooltip;
 
 extern const char kClassName[];
 extern const char kTitle[];                  // "Tiv"
 extern const char kVersionTip[];             // "Tiv 1.4"
 
-extern HINSTANCE instance;
-extern HWND tooltip;
 extern HICON smallIcon;   // at the window's scale: its caption's and the tray's
 extern HICON classIcon;   // the one the window class was registered with
 
@@ -41,16 +42,6 @@ bool preTranslate(MSG& msg);
 void refreshStartStopCaption();
 void applyControlVisibility();
 void layOutWindow();
-// A control's tooltip text; each window keeps its tips in one table of these.
-struct Tip {
-    int id;
-    const char* text;
-};
-// A tool in the one tooltip control for each control of the table.
-void addTooltips(HWND window, const Tip* tips, size_t count);
-// The tooltip control outlives every dialog: a closed page's tools must go,
-// or a later window given the same control handle would show their tips.
-void removeTooltips(HWND window, const Tip* tips, size_t count);
 void shutdown();
 
 // Commands (commands_win.cpp).

@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "settings/text.h"
+#include "base/text.h"
 #include "sound/sound.h"
 #include "countdown/shell.h"
 

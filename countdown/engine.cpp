@@ -4,9 +4,10 @@
 
 #include "countdown/alarm.h"
 #include "platform/platform.h"
+#include "platform/sound.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "settings/text.h"
+#include "base/text.h"
 #include "sound/sound.h"
 #include "countdown/shell.h"
 

@@ -4,10 +4,10 @@
 
 
 #include "app/state.h"
-#include "app/window_win.h"
 #include "dialogs/about.h"
 #include "resources/resource.h"
 #include "settings/store.h"
+#include "platform/window_win.h"
 
 namespace {
 
@@ -47,9 +47,9 @@ void showEntry(HWND box) {
 }
 
 void openFolders() {
-    ShellExecuteA(app::mainWindow, nullptr, settings::store.programFolder, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(platform::mainWindow, nullptr, settings::store.programFolder, nullptr, nullptr, SW_SHOWNORMAL);
     if (lstrcmpiA(settings::store.programFolder, settings::store.dataFolder) != 0)
-        ShellExecuteA(app::mainWindow, nullptr, settings::store.dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
+        ShellExecuteA(platform::mainWindow, nullptr, settings::store.dataFolder, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 INT_PTR CALLBACK aboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
@@ -81,7 +81,7 @@ namespace dialogs {
 
 void showAbout() {
     app::state.aboutOpen = true;
-    DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_ABOUT), app::mainWindow, aboutProc, 0);
+    DialogBoxParamA(platform::instance, MAKEINTRESOURCEA(IDD_ABOUT), platform::mainWindow, aboutProc, 0);
     app::state.aboutOpen = false;
 }
 

@@ -1,13 +1,13 @@
 #include "dialogs/menu_win.h"
 
 #include "app/state.h"
-#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/words.h"
 #include "sound/sound.h"
+#include "platform/window_win.h"
 
 namespace dialogs {
 
@@ -108,8 +108,8 @@ void showContextMenu(LPARAM clickPoint) {
     GetCursorPos(&at);
     // Without the foreground the menu would not close when the user clicks
     // elsewhere.
-    SetForegroundWindow(app::mainWindow);
-    TrackPopupMenuEx(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.x, at.y, app::mainWindow, nullptr);
+    SetForegroundWindow(platform::mainWindow);
+    TrackPopupMenuEx(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, at.x, at.y, platform::mainWindow, nullptr);
     DestroyMenu(menu);   // and the submenus attached to it
 }
 

@@ -4,10 +4,10 @@
 
 #include <atomic>
 
-#include "app/window_win.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "platform/window_win.h"
 
 namespace dialogs {
 
@@ -79,7 +79,7 @@ void waitPumping() {
 namespace platform {
 
 void acquireMessageBox() {
-    bool mainThread = GetCurrentThreadId() == app::mainThreadId;
+    bool mainThread = GetCurrentThreadId() == platform::mainThreadId;
     while (dialogs::boxHeld.exchange(1) != 0) {
         if (mainThread) dialogs::waitPumping();
         else Sleep(50);
@@ -87,10 +87,10 @@ void acquireMessageBox() {
 }
 
 uint32_t showMessageBox(bool ownedByMainWindow) {
-    HWND owner = ownedByMainWindow ? app::mainWindow : nullptr;
+    HWND owner = ownedByMainWindow ? platform::mainWindow : nullptr;
     // A box that never opens must not answer with the last box's result.
     platform::messageResult = kResultNone;
-    DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, dialogs::boxProc, 0);
+    DialogBoxParamA(platform::instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, dialogs::boxProc, 0);
     uint32_t result = platform::messageResult;
     platform::resetMessageRequest();
     dialogs::boxHeld = 0;

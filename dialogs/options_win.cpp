@@ -7,7 +7,6 @@
 #include <iterator>
 
 #include "app/state.h"
-#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "countdown/shell.h"
 #include "dialogs/options.h"
@@ -17,7 +16,7 @@
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace dialogs {
 
@@ -51,7 +50,7 @@ const Box kBoxes[] = {
 };
 
 // The check boxes' tips in the same order, then the other controls'.
-const app::Tip kTips[] = {
+const platform::Tip kTips[] = {
     {IDC_OPT_MINIMIZEONSTART, "当计数开始时最小化窗口"},
     {IDC_OPT_HIDEBUTTONS, "隐藏主窗口中的控制按钮"},
     {IDC_OPT_REMEMBERPOSITION, "保留窗口位置"},
@@ -117,14 +116,14 @@ void init(HWND page) {
     const struct { int id; int high; } kRanges[] = {
         {IDC_OPT_CUSTOM_BASE_SPIN, 255}, {IDC_OPT_CUSTOM_MAX_SPIN, 255}, {IDC_OPT_PERCENT_SPIN, 100}};
     for (const auto& range : kRanges) SendDlgItemMessageA(page, range.id, UDM_SETRANGE32, 0, range.high);
-    app::addTooltips(page, kTips, std::size(kTips));
+    platform::addTooltips(page, kTips, std::size(kTips));
     fill(page);
 }
 
 void openFile(const char* folder, const char* name) {
     char path[settings::kFolderSize];
     text::joinPath(path, sizeof path, folder, name);
-    ShellExecuteA(app::mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(platform::mainWindow, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void resetAll(HWND page) {
@@ -132,7 +131,7 @@ void resetAll(HWND page) {
     settings::fullDefaults();
     app::writeTimeFields();
     fill(page);
-    InvalidateRect(app::mainWindow, nullptr, FALSE);
+    InvalidateRect(platform::mainWindow, nullptr, FALSE);
 }
 
 void askSimpleMode() {
@@ -168,7 +167,7 @@ void onCommand(HWND page, int id) {
 HPROPSHEETPAGE makePage(int templateId, DLGPROC proc) {
     PROPSHEETPAGEA page{};
     page.dwSize = sizeof page;
-    page.hInstance = app::instance;
+    page.hInstance = platform::instance;
     page.pszTemplate = MAKEINTRESOURCEA(templateId);
     page.pfnDlgProc = proc;
     return CreatePropertySheetPageA(&page);
@@ -183,7 +182,7 @@ INT_PTR CALLBACK optionsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG: init(page); return TRUE;
     case WM_NOTIFY: return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_COMMAND: onCommand(page, LOWORD(wParam)); return TRUE;
-    case WM_DESTROY: app::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
+    case WM_DESTROY: platform::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
     default: return FALSE;
     }
 }
@@ -204,8 +203,8 @@ void openOptionsSheet() {
     PROPSHEETHEADERA sheet{};
     sheet.dwSize = sizeof sheet;
     sheet.dwFlags = PSH_NOAPPLYNOW;
-    sheet.hwndParent = app::mainWindow;
-    sheet.hInstance = app::instance;
+    sheet.hwndParent = platform::mainWindow;
+    sheet.hInstance = platform::instance;
     sheet.pszCaption = "Tiv 1.4";
     sheet.nPages = 3;
     sheet.nStartPage = 0;
@@ -214,7 +213,7 @@ void openOptionsSheet() {
     app::state.optionsOpen = false;
     if (r.interfaceLevel == 0) app::simpleModeReset();
     app::saveSettings();
-    if (!countdown::anyNotIdle()) InvalidateRect(app::mainWindow, nullptr, FALSE);
+    if (!countdown::anyNotIdle()) InvalidateRect(platform::mainWindow, nullptr, FALSE);
 }
 
 }  // namespace dialogs

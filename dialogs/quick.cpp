@@ -1,6 +1,6 @@
 #include "dialogs/quick.h"
 
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace dialogs {
 

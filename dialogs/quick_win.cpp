@@ -6,13 +6,13 @@
 #include <array>
 
 #include "app/state.h"
-#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "dialogs/options_win.h"
 #include "dialogs/quick.h"
 #include "display/geometry.h"
 #include "resources/resource.h"
 #include "settings/record.h"
+#include "platform/window_win.h"
 
 namespace dialogs {
 
@@ -29,7 +29,7 @@ constexpr int valueId(int row) { return IDC_QUICK_VALUE1 + 2 * row; }
 constexpr int unitId(int row) { return IDC_QUICK_UNIT1 + 2 * row; }
 int spinId(int row) { return IDC_QUICK_SPIN1 + row; }
 
-using Tips = std::array<app::Tip, 2 + 2 * kRows>;
+using Tips = std::array<platform::Tip, 2 + 2 * kRows>;
 
 // The two switches, then each row's amount and unit.
 constexpr Tips pageTips() {
@@ -133,7 +133,7 @@ INT_PTR CALLBACK pickerProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
 INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
-        app::addTooltips(page, kTips.data(), kTips.size());
+        platform::addTooltips(page, kTips.data(), kTips.size());
         fillPage(page);
         return TRUE;
     case WM_COMMAND:
@@ -144,7 +144,7 @@ INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, L
     case WM_NOTIFY:
         return notifiedHere(lParam) ? onNotify(page, reinterpret_cast<const NMHDR*>(lParam)) : FALSE;
     case WM_DESTROY:
-        app::removeTooltips(page, kTips.data(), kTips.size());
+        platform::removeTooltips(page, kTips.data(), kTips.size());
         return FALSE;
     default:
         return FALSE;
@@ -152,15 +152,15 @@ INT_PTR CALLBACK quickSettingsPageProc(HWND page, UINT message, WPARAM wParam, L
 }
 
 void showQuickPicker() {
-    INT_PTR picked = DialogBoxParamA(app::instance, MAKEINTRESOURCEA(IDD_QUICKPICK), app::mainWindow, pickerProc, 0);
+    INT_PTR picked = DialogBoxParamA(platform::instance, MAKEINTRESOURCEA(IDD_QUICKPICK), platform::mainWindow, pickerProc, 0);
     if (picked < IDC_QUICK_PICK1 || picked > IDC_QUICK_PICK12) return;
     // Read before the posted reset runs: a counting timer restarts from the
     // new length and must not be started again.
     uint32_t shown = countdown::shownSlot().runState;
     bool start = applyQuickPick(record, static_cast<uint32_t>(picked - IDC_QUICK_PICK1), shown);
     app::writeTimeFields();
-    PostMessageA(app::mainWindow, WM_COMMAND, IDC_RESET, 0);
-    if (start) PostMessageA(app::mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
+    PostMessageA(platform::mainWindow, WM_COMMAND, IDC_RESET, 0);
+    if (start) PostMessageA(platform::mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
 }
 
 }  // namespace dialogs

@@ -1,6 +1,6 @@
 #include "dialogs/timer_page.h"
 
-#include "settings/text.h"
+#include "base/text.h"
 #include "sound/sound.h"
 
 namespace dialogs {

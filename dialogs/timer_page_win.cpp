@@ -8,18 +8,18 @@
 #include <cstdint>
 #include <iterator>
 
-#include "app/window_win.h"
 #include "countdown/engine.h"
 #include "dialogs/options_win.h"
 #include "dialogs/timer_page.h"
 #include "display/geometry.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
-#include "settings/files.h"
+#include "base/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
 #include "countdown/shell.h"
+#include "platform/window_win.h"
 
 namespace dialogs {
 
@@ -39,7 +39,7 @@ constexpr int kDesignBaseY = 12;
 constexpr char kAudioFilter[] = "音频文件\0*.mid;*.wav;*.mp3;*.rmi;*.aif;*.au;*.snd\0All Files\0*.*\0";
 constexpr char kFolderTitle[] = "Choose Directory:";
 
-const app::Tip kTips[] = {
+const platform::Tip kTips[] = {
     {IDC_TP_SLOT, "选择你想更改的查看方式"},
     {IDC_TP_FONTCHOOSE, "选择倒计时显示字体(大小设为一定比例,除非'文本大小'方式已设置为'使用字体大小')"},
     {IDC_TP_TEXTCHOOSE, "选择倒计时显示的文本颜色"},
@@ -200,7 +200,7 @@ bool chooseAudioFile(HWND owner, char* path) {
     open.lpstrFile = file;
     open.nMaxFile = sizeof file;
     open.lpstrInitialDir = documents[0] ? documents : nullptr;
-    open.lpstrTitle = app::kVersionTip;
+    open.lpstrTitle = TIV_NAME_VERSION;
     open.Flags = OFN_EXPLORER | OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameA(&open)) return false;
     lstrcpynA(path, file, kTextSize);
@@ -312,7 +312,7 @@ void onInit(HWND page) {
     SendDlgItemMessageA(page, IDC_TP_INTERVAL_SPIN, UDM_SETRANGE32, 0, 32767);
     SendDlgItemMessageA(page, IDC_TP_SOUNDPATH, EM_SETLIMITTEXT, kTextSize - 1, 0);
     SendDlgItemMessageA(page, IDC_TP_FINISHTEXT, EM_SETLIMITTEXT, kTextSize - 1, 0);
-    app::addTooltips(page, kTips, std::size(kTips));
+    platform::addTooltips(page, kTips, std::size(kTips));
     record.timerPageSlot = settings::slotIndex(countdown::state.shownTimer);
     select(page, IDC_TP_SLOT, record.timerPageSlot);
     fill(page);
@@ -336,7 +336,7 @@ INT_PTR CALLBACK timerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         if (!notifiedHere(lParam)) return FALSE;
         onNotify(page, *reinterpret_cast<const NMHDR*>(lParam));
         return TRUE;
-    case WM_DESTROY: app::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
+    case WM_DESTROY: platform::removeTooltips(page, kTips, std::size(kTips)); return FALSE;
     default: return FALSE;
     }
 }

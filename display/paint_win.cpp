@@ -4,7 +4,7 @@
 
 #include "countdown/engine.h"
 #include "settings/record.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace display {
 

@@ -35,12 +35,6 @@ void capturePlacement(uint32_t placement[11]);
 // Starts body(arg) on a detached thread; false when none could be made.
 bool startThread(void (*body)(uint32_t), uint32_t arg);
 
-// The hidden media window that plays non-WAV sounds.
-void closeMediaWindow();                        // WM_CLOSE, if one exists
-
-// The main window's HWND, for the media window's parent (sound/sound_win.cpp).
-void* mainWindowHandle();
-
 // From the alarm thread: has the main thread carry out one step of the slot's
 // alarm sequence (countdown::alarmStep) and returns when it has. The request
 // is two numbers; no code address or pointer crosses a window message.

@@ -7,8 +7,10 @@
 
 namespace platform {
 
+HINSTANCE instance;
 HWND mainWindow;
 DWORD mainThreadId;
+HWND tooltip;
 
 namespace {
 
@@ -96,7 +98,6 @@ void minimizeWindow() {
 
 void beep() { MessageBeep(0); }
 
-void* mainWindowHandle() { return mainWindow; }
 
 void capturePlacement(uint32_t placement[11]) {
     if (!mainWindow) return;

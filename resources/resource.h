@@ -2,6 +2,9 @@
 #ifndef TIV_RESOURCE_H
 #define TIV_RESOURCE_H
 
+/* The name and version as titles and tips show it */
+#define TIV_NAME_VERSION       "Tiv 1.4"
+
 /* Icons */
 #define IDI_TIV_SMALL          500
 #define IDI_TIV_LARGE          501

@@ -4,9 +4,9 @@
 
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "settings/files.h"
+#include "base/files.h"
 #include "settings/record.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace settings {
 

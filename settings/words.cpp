@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings/files.h"
+#include "base/files.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace words {
 

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "settings/files.h"
+#include "base/files.h"
 #include "settings/record.h"
-#include "settings/text.h"
-#include "sound/sound_platform.h"
+#include "base/text.h"
+#include "platform/sound.h"
 
 namespace sound {
 
@@ -52,10 +52,10 @@ int32_t soundExtension(char* text) { return text::pathExtension(text); }
 // A folder's name is written where the next name goes, so it is never counted.
 static uint32_t listFiles(const char* search, char* list) {
     bool folder = false;
-    void* handle = platform::findFirstFile(search, list, &folder);
+    void* handle = platform::findFirstFile(search, list, kPathBytes, &folder);
     if (!handle) return 0;
     uint32_t count = folder ? 0 : 1;
-    while (count < kListNames && platform::findNextFile(handle, list + count * kPathBytes, &folder))
+    while (count < kListNames && platform::findNextFile(handle, list + count * kPathBytes, kPathBytes, &folder))
         if (!folder) ++count;
     platform::findClose(handle);
     return count;
@@ -74,7 +74,7 @@ uint32_t pickRandomFile(char* folder, const char* pattern) {
     text::copyBounded(search, folder, kPathBytes);
     uint32_t used = text::length(search);
     text::copyBounded(search + used, pattern, sizeof search - used);
-    char* list = platform::allocNameList();
+    char* list = platform::allocNameList(kListBytes);
     if (!list) return 0;
     uint32_t chosen = 0;
     uint32_t count = listFiles(search, list);

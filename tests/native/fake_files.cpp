@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "settings/files.h"
+#include "base/files.h"
 
 namespace fake {
 

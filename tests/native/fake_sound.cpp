@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings/files.h"
-#include "settings/text.h"
+#include "base/files.h"
+#include "base/text.h"
 #include "sound/sound.h"
-#include "sound/sound_platform.h"
+#include "platform/sound.h"
 #include "tests/native/fake_platform.h"
 
 namespace fake {
@@ -73,10 +73,10 @@ bool cryptRandom(uint32_t* out) {
     return true;
 }
 
-char* allocNameList() {
+char* allocNameList(uint32_t bytes) {
     if (fake::listAllocFails) return nullptr;
     ++fake::listsAllocated;
-    return static_cast<char*>(std::calloc(sound::kListBytes, 1));
+    return static_cast<char*>(std::calloc(bytes, 1));
 }
 
 void freeNameList(char* list) {
@@ -84,20 +84,20 @@ void freeNameList(char* list) {
     std::free(list);
 }
 
-void* findFirstFile(const char* search, char* name, bool* folder) {
+void* findFirstFile(const char* search, char* name, uint32_t nameBytes, bool* folder) {
     ++fake::listings;
     auto it = fake::folders.find(search);
     if (it == fake::folders.end() || it->second.empty()) return nullptr;
     auto* s = new fake::Search{&it->second, 0};
-    findNextFile(s, name, folder);
+    findNextFile(s, name, nameBytes, folder);
     return s;
 }
 
-bool findNextFile(void* search, char* name, bool* folder) {
+bool findNextFile(void* search, char* name, uint32_t nameBytes, bool* folder) {
     auto* s = static_cast<fake::Search*>(search);
     if (s->next >= s->names->size()) return false;
     const std::string& entry = (*s->names)[s->next++];
-    text::copyBounded(name, entry.c_str(), sound::kPathBytes);
+    text::copyBounded(name, entry.c_str(), nameBytes);
     *folder = fake::subfolders.count(entry) != 0;
     return true;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/text.h"
+#include "base/text.h"
 
 TEST(Text, DecimalParseWrapsAndAddsEveryByte) {
     struct { const char* in; uint32_t want; } cases[] = {

@@ -14,13 +14,10 @@
 #include "countdown/engine.h"
 #include "driver.h"
 #include "inproc.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "sound/sound.h"
-
-namespace sound {
-extern HWND mediaWindow;  // sound/sound_win.cpp
-}
 
 namespace {
 
@@ -80,7 +77,7 @@ TEST_F(AlarmSound, WaveFilePlaysThroughPlaySoundAndRepeats) {
     EXPECT_EQ(calls.wavePath, wave);
     EXPECT_EQ(calls.waveFlags, static_cast<DWORD>(SND_FILENAME | SND_ASYNC));
     EXPECT_EQ(calls.beeps, 0);
-    EXPECT_EQ(sound::mediaWindow, nullptr) << "a WAV file needs no media window";
+    EXPECT_EQ(platform::mediaWindow, nullptr) << "a WAV file needs no media window";
     EXPECT_EQ(sound::state.mediaLoaded, 0u);
     EXPECT_TRUE(inproc::pumpUntil([] { return alarms::soundCalls().waves == 2; }, 2500))
         << "the sound is not repeated at the repeat tick";
@@ -92,7 +89,7 @@ TEST_F(AlarmSound, MidiFilePlaysThroughTheMediaWindow) {
     ASSERT_NO_FATAL_FAILURE(openWithSound(sound::kTypeFile, midi, 1));
     HWND box = alarmNow();
     ASSERT_NE(box, nullptr);
-    HWND media = sound::mediaWindow;
+    HWND media = platform::mediaWindow;
     ASSERT_TRUE(IsWindow(media));
     EXPECT_EQ(className(media), "MCIWndClass");
     EXPECT_EQ(GetParent(media), main);
@@ -102,9 +99,9 @@ TEST_F(AlarmSound, MidiFilePlaysThroughTheMediaWindow) {
     EXPECT_EQ(alarms::soundCalls().beeps, 0);
 
     // A repeat opens a new window, so the sound starts from its beginning.
-    ASSERT_TRUE(inproc::pumpUntil([&] { return sound::mediaWindow != media; }, 2500)) << "no repeat";
+    ASSERT_TRUE(inproc::pumpUntil([&] { return platform::mediaWindow != media; }, 2500)) << "no repeat";
     EXPECT_FALSE(IsWindow(media)) << "the previous media window was left open";
-    HWND repeated = sound::mediaWindow;
+    HWND repeated = platform::mediaWindow;
     EXPECT_TRUE(IsWindow(repeated));
 
     // Closing the finish window stops a media sound.
@@ -119,7 +116,7 @@ TEST_F(AlarmSound, Mp3FileGoesToTheMediaWindow) {
     alarms::writeMp3(mp3);
     ASSERT_NO_FATAL_FAILURE(openWithSound(sound::kTypeFile, mp3));
     ASSERT_NE(alarmNow(), nullptr);
-    HWND media = sound::mediaWindow;
+    HWND media = platform::mediaWindow;
     ASSERT_TRUE(IsWindow(media));
     EXPECT_EQ(className(media), "MCIWndClass");
     EXPECT_EQ(GetParent(media), main);
@@ -215,7 +212,7 @@ TEST_F(AlarmSound, FolderWithoutAFileBeeps) {
         alarms::SoundCalls calls = alarms::soundCalls();
         EXPECT_EQ(calls.beeps, 1) << "the first sound";
         EXPECT_EQ(calls.waves, 0);
-        EXPECT_EQ(sound::mediaWindow, nullptr) << "the folder went to the media window";
+        EXPECT_EQ(platform::mediaWindow, nullptr) << "the folder went to the media window";
         EXPECT_TRUE(inproc::pumpUntil([] { return alarms::soundCalls().beeps >= 3; }, 2500))
             << "the repeats do not beep: " << alarms::soundCalls().beeps;
         PostMessageA(box, WM_COMMAND, IDOK, 0);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "driver.h"
-#include "settings/files.h"
+#include "base/files.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/messagebox.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 #include "sound/sound.h"
 #include "app/state.h"
 

@@ -24,7 +24,7 @@
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "settings/record.h"
 #include "settings/store.h"
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace saveloop {
 

@@ -1,4 +1,4 @@
-#include "settings/text.h"
+#include "base/text.h"
 
 namespace text {
 

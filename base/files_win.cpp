@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "settings/files.h"
+#include "base/files.h"
 
 namespace files {
 

@@ -1,5 +1,5 @@
 // File primitives the settings store, the words file and the alarm sound need;
-// Win32 in settings/files_win.cpp.
+// Win32 in base/files_win.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -7,18 +7,9 @@
 
 #include <cstdint>
 
-#include "platform/platform.h"
-#include "settings/text.h"
-#include "sound/sound.h"
-#include "sound/sound_platform.h"
-
-namespace sound {
-
-// Created and closed only on the main window's thread, so a sound outlives the
-// alarm thread whose sequence played it and no window outlives its thread.
-HWND mediaWindow;
-
-}  // namespace sound
+#include "base/text.h"
+#include "platform/sound.h"
+#include "platform/window_win.h"
 
 namespace {
 
@@ -31,29 +22,33 @@ constexpr char kKeyContainer[] = "TIVY";
 
 namespace platform {
 
+// Created and closed only on the main window's thread, so a sound outlives the
+// alarm thread whose sequence played it and no window outlives its thread.
+HWND mediaWindow;
+
 void playWave(const char* path) { PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC); }
 
 uint32_t playMedia(const char* path) {
     closeMediaWindow();
-    HWND parent = static_cast<HWND>(mainWindowHandle());
-    sound::mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, path);
-    if (!sound::mediaWindow) return 0;
+    HWND parent = mainWindow;
+    mediaWindow = MCIWndCreateA(parent, GetModuleHandleA(nullptr), kMediaStyle, path);
+    if (!mediaWindow) return 0;
     // Wine adds WS_VISIBLE to a child media window: a bordered strip over the buttons.
-    ShowWindow(sound::mediaWindow, SW_HIDE);
-    uint32_t end = static_cast<uint32_t>(MCIWndGetEnd(sound::mediaWindow));
-    MCIWndPlay(sound::mediaWindow);
+    ShowWindow(mediaWindow, SW_HIDE);
+    uint32_t end = static_cast<uint32_t>(MCIWndGetEnd(mediaWindow));
+    MCIWndPlay(mediaWindow);
     return end;
 }
 
 void closeMediaWindow() {
-    if (!sound::mediaWindow) return;
-    SendMessageA(sound::mediaWindow, WM_CLOSE, 0, 0);
-    sound::mediaWindow = nullptr;
+    if (!mediaWindow) return;
+    SendMessageA(mediaWindow, WM_CLOSE, 0, 0);
+    mediaWindow = nullptr;
 }
 
 uint32_t mediaPosition() {
-    if (!sound::mediaWindow) return 0;
-    return static_cast<uint32_t>(MCIWndGetPosition(sound::mediaWindow));
+    if (!mediaWindow) return 0;
+    return static_cast<uint32_t>(MCIWndGetPosition(mediaWindow));
 }
 
 bool cryptRandom(uint32_t* out) {
@@ -66,27 +61,27 @@ bool cryptRandom(uint32_t* out) {
     return ok != FALSE;
 }
 
-char* allocNameList() { return static_cast<char*>(GlobalAlloc(GPTR, sound::kListBytes)); }
+char* allocNameList(uint32_t bytes) { return static_cast<char*>(GlobalAlloc(GPTR, bytes)); }
 
 void freeNameList(char* list) { GlobalFree(list); }
 
-static void takeName(const WIN32_FIND_DATAA& data, char* name, bool* folder) {
-    text::copyBounded(name, data.cFileName, sound::kPathBytes);
+static void takeName(const WIN32_FIND_DATAA& data, char* name, uint32_t nameBytes, bool* folder) {
+    text::copyBounded(name, data.cFileName, nameBytes);
     *folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void* findFirstFile(const char* search, char* name, bool* folder) {
+void* findFirstFile(const char* search, char* name, uint32_t nameBytes, bool* folder) {
     WIN32_FIND_DATAA data;
     HANDLE handle = FindFirstFileA(search, &data);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    takeName(data, name, folder);
+    takeName(data, name, nameBytes, folder);
     return handle;
 }
 
-bool findNextFile(void* search, char* name, bool* folder) {
+bool findNextFile(void* search, char* name, uint32_t nameBytes, bool* folder) {
     WIN32_FIND_DATAA data;
     if (!FindNextFileA(static_cast<HANDLE>(search), &data)) return false;
-    takeName(data, name, folder);
+    takeName(data, name, nameBytes, folder);
     return true;
 }
 
