@@ -38,21 +38,23 @@ static void dataPath(char* out, const char* name) {
 
 static void firstRun() {
     fullDefaults();
-    platform::acquireMessageBox();
-    platform::messageStyle = platform::kStyleOkCancel;
-    platform::messageLines[0] = kWelcome;
-    platform::messageLines[2] = kAskSimple;
-    if (platform::showMessageBox(false) == platform::kResultOk) {
+    platform::MessageRequest ask;
+    ask.style = platform::kStyleOkCancel;
+    ask.lines[0] = kWelcome;
+    ask.lines[2] = kAskSimple;
+    ask.ownedByMainWindow = false;
+    if (platform::showMessageBox(ask) == platform::kResultOk) {
         record.interfaceLevel = 0;
         // No window and no count exist yet: the record is all there is to reset.
         simpleModeRecord();
         return;
     }
     record.interfaceLevel = 6;
-    platform::acquireMessageBox();
-    platform::messageLines[0] = kHintLine1;
-    platform::messageLines[1] = kHintLine2;
-    platform::showMessageBox(false);
+    platform::MessageRequest hint;
+    hint.lines[0] = kHintLine1;
+    hint.lines[1] = kHintLine2;
+    hint.ownedByMainWindow = false;
+    platform::showMessageBox(hint);
 }
 
 void load() {

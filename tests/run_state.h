@@ -5,7 +5,6 @@
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "display/geometry.h"
-#include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "settings/store.h"
 #include "settings/words.h"
@@ -21,8 +20,6 @@ inline void resetRunState() {
     sound::mediaLoaded = 0;
     sound::soundChooserOpen = 0;
     platform::windowState = 0;
-    platform::resetMessageRequest();
-    platform::messageResult = 0;
     settings::finishTextOverridden = false;
     app::aboutOpen = false;
     words::resetWords();

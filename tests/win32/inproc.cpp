@@ -12,7 +12,6 @@
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "display/paint_win.h"
-#include "platform/messagebox.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/text.h"
