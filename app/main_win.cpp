@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include "app/cmdline.h"
+#include "app/firstrun.h"
 #include "app/keys.h"
 #include "app/layout.h"
 #include "app/state.h"
@@ -141,7 +142,7 @@ bool startUp(HINSTANCE module, const char* commandLine) {
     instance = module;
     mainThreadId = GetCurrentThreadId();
     prepareFolders();
-    settings::load();
+    if (settings::load() == settings::LoadAction::FirstRun) askFirstRunQuestions();
     InitCommonControls();
     if (!openMainWindow()) return false;
     settings::Record& r = settings::record;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "settings/files.h"
 #include "settings/record.h"
@@ -26,38 +25,12 @@ constexpr uint32_t kHeldWaitMs = 100;
 static const char kFileName[] = "dTiv.dat";
 static const char kTempName[] = "dTiv.tmp";
 
-static const char kWelcome[] = "感谢你试用Tiv.";
-static const char kAskSimple[] = "   你想要将 Tiv 设置为简易模式吗?";
-static const char kHintLine1[] = "设置高级选项或查看帮助文件";
-static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
-
 static void dataPath(char* out, const char* name) {
     text::copyBounded(out, dataFolder, kFolderSize);
     if (text::length(out) + text::length(name) < kFolderSize) text::append(out, name);
 }
 
-static void firstRun() {
-    fullDefaults();
-    platform::MessageRequest ask;
-    ask.style = platform::kStyleOkCancel;
-    ask.lines[0] = kWelcome;
-    ask.lines[2] = kAskSimple;
-    ask.ownedByMainWindow = false;
-    if (platform::showMessageBox(ask) == platform::kResultOk) {
-        record.interfaceLevel = 0;
-        // No window and no count exist yet: the record is all there is to reset.
-        simpleModeRecord();
-        return;
-    }
-    record.interfaceLevel = 6;
-    platform::MessageRequest hint;
-    hint.lines[0] = kHintLine1;
-    hint.lines[1] = kHintLine2;
-    hint.ownedByMainWindow = false;
-    platform::showMessageBox(hint);
-}
-
-void load() {
+LoadAction load() {
     char path[kFolderSize];
     dataPath(path, kFileName);
     static unsigned char image[kFileSize];
@@ -68,9 +41,15 @@ void load() {
         result = files::readFile(path, image, sizeof image, &got);
     }
     leaveFileAlone = result == files::ReadResult::Refused;
-    if (result == files::ReadResult::Missing) firstRun();
-    else if (leaveFileAlone) fullDefaults();
-    else applyFileImage(image, got);
+    if (result == files::ReadResult::Missing) {
+        fullDefaults();
+        return LoadAction::FirstRun;
+    }
+    if (leaveFileAlone) {
+        fullDefaults();
+        return LoadAction::Defaults;
+    }
+    return applyFileImage(image, got);
 }
 
 bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
