@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "base/text.h"
 #include "countdown/engine.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 
 namespace app {
 

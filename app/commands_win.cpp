@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "app/state.h"
 #include "app/window_win.h"
+#include "base/text.h"
 #include "countdown/engine.h"
 #include "dialogs/about.h"
 #include "dialogs/options_win.h"
@@ -11,7 +12,6 @@
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 #include "settings/words.h"
 #include "sound/sound.h"
 

@@ -3,20 +3,21 @@
 #include <shlobj.h>
 
 #include "app/cmdline.h"
+#include "app/firstrun.h"
 #include "app/keys.h"
 #include "app/layout.h"
 #include "app/state.h"
 #include "app/window_win.h"
+#include "base/files.h"
+#include "base/text.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "display/geometry.h"
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
-#include "base/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
-#include "countdown/shell.h"
 
 namespace app {
 
@@ -139,7 +140,7 @@ bool startUp(HINSTANCE module, const char* commandLine) {
     instance = module;
     mainThreadId = GetCurrentThreadId();
     prepareFolders();
-    settings::load();
+    if (settings::load() == settings::LoadAction::FirstRun) askFirstRunQuestions();
     InitCommonControls();
     if (!openMainWindow()) return false;
     settings::Record& r = settings::record;

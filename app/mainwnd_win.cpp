@@ -8,16 +8,16 @@
 #include "app/window_win.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
-#include "display/geometry.h"
+#include "countdown/shell.h"
 #include "dialogs/menu_win.h"
 #include "dialogs/options_win.h"
+#include "display/geometry.h"
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/words.h"
-#include "countdown/shell.h"
 
 namespace app {
 

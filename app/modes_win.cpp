@@ -3,11 +3,11 @@
 
 #include "app/state.h"
 #include "app/window_win.h"
+#include "base/text.h"
 #include "countdown/engine.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "base/text.h"
 
 namespace app {
 

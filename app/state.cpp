@@ -2,13 +2,13 @@
 
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "display/geometry.h"
 #include "platform/platform.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/words.h"
 #include "sound/sound.h"
-#include "countdown/shell.h"
 
 namespace app {
 

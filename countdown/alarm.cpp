@@ -1,13 +1,13 @@
 #include "countdown/alarm.h"
 
+#include "base/text.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "base/text.h"
 #include "sound/sound.h"
-#include "countdown/shell.h"
 
 namespace countdown {
 
@@ -27,8 +27,13 @@ constexpr uint32_t kMinRepeatMs = 100;
 static std::atomic<uint32_t> askedStep[4];
 static std::atomic<uint32_t> stepAnswer[4];
 
-// The box reads its lines by reference; one box at a time, so one buffer.
-static char finishLine[settings::kTextSize];
+// Each slot's finish window: built by the main thread in kStepRequest, read
+// by the slot's alarm thread once that step has returned. The box reads its
+// line by reference.
+static char finishLine[4][settings::kTextSize];
+static platform::MessageRequest finishRequest[4];
+// kStepRequest's answer: the request is built.
+constexpr uint32_t kRequestBuilt = 1;
 
 static settings::Record& rec() { return settings::record; }
 
@@ -79,9 +84,11 @@ void alarmSequence(uint32_t slot) {
         platform::sleepMs(kWaitPollMs);
     }
     if (begun == kBegunWithWindow) {
-        platform::acquireMessageBox();
-        ask(kStepRequest, slot);
-        platform::showMessageBox(true);
+        // Should the step not reach the main thread, the box shows the
+        // defaults rather than what an earlier alarm left.
+        platform::MessageRequest request;
+        if (ask(kStepRequest, slot) == kRequestBuilt) request = finishRequest[slot];
+        platform::showMessageBox(request);
     }
     ask(kStepEnd, slot);
 }
@@ -97,12 +104,15 @@ static uint32_t begin(uint32_t slot) {
     return state.windowShown[slot] ? kBegunWithWindow : kBegunQuietly;
 }
 
-static void fillRequest(uint32_t slot) {
+static uint32_t buildRequest(uint32_t slot) {
     settings::Record& r = rec();
-    text::copyBounded(finishLine, r.finishText[slot], sizeof finishLine);
-    platform::messageLines[1] = finishLine;
-    if (r.autoRestart[slot] == kRestartAtEnd) platform::messageAutoCloseSeconds = kAutoCloseSeconds;
-    if (!r.finishWindowTopmost) platform::messageTopmost = 0;
+    text::copyBounded(finishLine[slot], r.finishText[slot], sizeof finishLine[slot]);
+    platform::MessageRequest& request = finishRequest[slot];
+    request = platform::MessageRequest{};
+    request.lines[1] = finishLine[slot];
+    if (r.autoRestart[slot] == kRestartAtEnd) request.autoCloseSeconds = kAutoCloseSeconds;
+    request.topmost = r.finishWindowTopmost != 0;
+    return kRequestBuilt;
 }
 
 // The same source a restart uses: with one timer the time fields, otherwise
@@ -152,7 +162,7 @@ void alarmStep(uint32_t step, uint32_t slot) {
         stepAnswer[slot] = begin(slot);
         break;
     case kStepRequest:
-        fillRequest(slot);
+        stepAnswer[slot] = buildRequest(slot);
         break;
     case kStepEnd:
         endSequence(slot);

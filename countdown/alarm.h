@@ -27,7 +27,7 @@ constexpr uint32_t kSequenceRunningOneKept = 3;
 
 // The steps the alarm thread asks of the main thread.
 constexpr uint32_t kStepBegin = 1;     // take the turn, sound, repeat timer
-constexpr uint32_t kStepRequest = 2;   // fill in the finish window's request
+constexpr uint32_t kStepRequest = 2;   // build the finish window's request
 constexpr uint32_t kStepEnd = 3;       // reload or restart, release the turn
 
 // Begin's answers.

@@ -2,14 +2,14 @@
 
 #include <cstring>
 
+#include "base/text.h"
 #include "countdown/alarm.h"
+#include "countdown/shell.h"
 #include "platform/platform.h"
 #include "platform/sound.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "base/text.h"
 #include "sound/sound.h"
-#include "countdown/shell.h"
 
 namespace countdown {
 

@@ -5,9 +5,9 @@
 
 #include "app/state.h"
 #include "dialogs/about.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 #include "settings/store.h"
-#include "platform/window_win.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include "app/state.h"
 #include "countdown/engine.h"
 #include "platform/platform.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/words.h"
 #include "sound/sound.h"
-#include "platform/window_win.h"
 
 namespace dialogs {
 

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "app/state.h"
+#include "base/text.h"
 #include "countdown/engine.h"
 #include "countdown/shell.h"
 #include "dialogs/options.h"
@@ -16,7 +17,6 @@
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 
 namespace dialogs {
 
@@ -83,12 +83,12 @@ const char kAsk[] = "你真的确认你想这么做吗?";
 
 // The program's own box, owned by the main window; true for "确定".
 bool confirmed(const char* line1, const char* line2, int askLine) {
-    platform::acquireMessageBox();
-    platform::messageStyle = platform::kStyleOkCancel;
-    platform::messageLines[0] = line1;
-    platform::messageLines[1] = line2;
-    platform::messageLines[askLine] = kAsk;
-    return platform::showMessageBox(true) == platform::kResultOk;
+    platform::MessageRequest request;
+    request.style = platform::kStyleOkCancel;
+    request.lines[0] = line1;
+    request.lines[1] = line2;
+    request.lines[askLine] = kAsk;
+    return platform::showMessageBox(request) == platform::kResultOk;
 }
 
 uint32_t number(HWND page, int id) { return GetDlgItemInt(page, id, nullptr, FALSE); }

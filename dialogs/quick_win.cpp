@@ -10,9 +10,9 @@
 #include "dialogs/options_win.h"
 #include "dialogs/quick.h"
 #include "display/geometry.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "platform/window_win.h"
 
 namespace dialogs {
 

@@ -8,18 +8,18 @@
 #include <cstdint>
 #include <iterator>
 
+#include "base/files.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "dialogs/options_win.h"
 #include "dialogs/timer_page.h"
 #include "display/geometry.h"
 #include "platform/platform.h"
+#include "platform/window_win.h"
 #include "resources/resource.h"
-#include "base/files.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"
-#include "countdown/shell.h"
-#include "platform/window_win.h"
 
 namespace dialogs {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "base/text.h"
 #include "countdown/engine.h"
 #include "settings/record.h"
-#include "base/text.h"
 
 namespace display {
 

@@ -1,7 +1,6 @@
-// The message box request: process-wide fields that every prompt fills in
-// before platform::showMessageBox opens the box (dialogs/msgbox_win.cpp).
+// The program's message box (platform/messagebox_win.cpp): a prompt is a request
+// value handed whole to showMessageBox.
 #pragma once
-#include <atomic>
 #include <cstdint>
 
 namespace platform {
@@ -12,12 +11,17 @@ constexpr uint32_t kResultNone = 0;
 constexpr uint32_t kResultOk = 1;
 constexpr uint32_t kResultCancel = 2;
 
-extern uint32_t messageStyle;
-extern const char* messageLines[4];   // absent lines are null
-extern uint32_t messageAutoCloseSeconds;
-extern uint32_t messageTopmost;
-extern std::atomic<uint32_t> messageResult;
+struct MessageRequest {
+    uint32_t style = kStyleOk;
+    const char* lines[4] = {};   // absent lines are null; read until the box closes
+    uint32_t autoCloseSeconds = 0;
+    bool topmost = true;
+    bool ownedByMainWindow = true;
+};
 
-void resetMessageRequest();   // every field but the result back to its default
+// Waits until no other box is open (a waiting main thread keeps its messages
+// flowing), opens this one and returns its answer: kResultOk, kResultCancel,
+// or kResultNone when the box could not open. Any thread.
+uint32_t showMessageBox(const MessageRequest& request);
 
 }  // namespace platform

@@ -1,8 +1,8 @@
 // The operating system's services to the platform-free logic: the bottom
 // layer, beside settings/. The program implements it over Win32
 // (platform/*_win.cpp); the native tests link a recording fake instead.
-// Everything here but sleepMs, runAlarmStep and the message box is called on
-// the main window's thread only.
+// Everything here but sleepMs and runAlarmStep is called on the main window's
+// thread only; the message box has its own header (platform/messagebox.h).
 #pragma once
 #include <cstdint>
 
@@ -39,11 +39,5 @@ bool startThread(void (*body)(uint32_t), uint32_t arg);
 // alarm sequence (countdown::alarmStep) and returns when it has. The request
 // is two numbers; no code address or pointer crosses a window message.
 void runAlarmStep(uint32_t step, uint32_t slot);
-
-// The message box: acquire waits until no box is open and holds the request
-// (platform/messagebox.h) for the caller; show opens the box with it, returns
-// the result and releases it. A waiting main thread keeps its messages flowing.
-void acquireMessageBox();
-uint32_t showMessageBox(bool ownedByMainWindow);
 
 }  // namespace platform

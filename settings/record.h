@@ -184,7 +184,7 @@ void migrateFrom300();    // after slotDefaults(); durationMs[0] from the time f
 
 uint32_t formatCheck(const unsigned char* header, size_t length);
 
-// What the load must do after the header has been checked.
+// What the load did. FirstRun (no file at all) comes from settings::load only.
 enum class LoadAction { FirstRun, Defaults, UseImage, Migrate300 };
 // Applies a file image (header + record bytes, possibly short) to `record`.
 // Returns what happened so the caller can run the prompts or migration.

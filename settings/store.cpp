@@ -2,11 +2,10 @@
 
 #include <cstring>
 
-#include "platform/messagebox.h"
-#include "platform/platform.h"
 #include "base/files.h"
-#include "settings/record.h"
 #include "base/text.h"
+#include "platform/platform.h"
+#include "settings/record.h"
 
 namespace settings {
 
@@ -19,35 +18,11 @@ constexpr uint32_t kHeldWaitMs = 100;
 static const char kFileName[] = "dTiv.dat";
 static const char kTempName[] = "dTiv.tmp";
 
-static const char kWelcome[] = "感谢你试用Tiv.";
-static const char kAskSimple[] = "   你想要将 Tiv 设置为简易模式吗?";
-static const char kHintLine1[] = "设置高级选项或查看帮助文件";
-static const char kHintLine2[] = "在主窗口右键点击或按下键盘上的'M'键";
-
 static void dataPath(char* out, const char* name) {
     text::joinPath(out, kFolderSize, store.dataFolder, name);
 }
 
-static void firstRun() {
-    fullDefaults();
-    platform::acquireMessageBox();
-    platform::messageStyle = platform::kStyleOkCancel;
-    platform::messageLines[0] = kWelcome;
-    platform::messageLines[2] = kAskSimple;
-    if (platform::showMessageBox(false) == platform::kResultOk) {
-        record.interfaceLevel = 0;
-        // No window and no count exist yet: the record is all there is to reset.
-        simpleModeRecord();
-        return;
-    }
-    record.interfaceLevel = 6;
-    platform::acquireMessageBox();
-    platform::messageLines[0] = kHintLine1;
-    platform::messageLines[1] = kHintLine2;
-    platform::showMessageBox(false);
-}
-
-void load() {
+LoadAction load() {
     char path[kFolderSize];
     dataPath(path, kFileName);
     static unsigned char image[kFileSize];
@@ -58,9 +33,15 @@ void load() {
         result = files::readFile(path, image, sizeof image, &got);
     }
     store.leaveFileAlone = result == files::ReadResult::Refused;
-    if (result == files::ReadResult::Missing) firstRun();
-    else if (store.leaveFileAlone) fullDefaults();
-    else applyFileImage(image, got);
+    if (result == files::ReadResult::Missing) {
+        fullDefaults();
+        return LoadAction::FirstRun;
+    }
+    if (store.leaveFileAlone) {
+        fullDefaults();
+        return LoadAction::Defaults;
+    }
+    return applyFileImage(image, got);
 }
 
 bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "settings/record.h"
+
 namespace settings {
 
 constexpr uint32_t kFolderSize = 600;
@@ -21,10 +23,11 @@ struct Store {
 };
 extern Store store;
 
-// Loads the record; a missing file is the first run and asks its questions.
+// Loads the record and says what it did. A missing file is the first run:
+// full defaults, and FirstRun for the caller to ask the first run's questions.
 // A file another program holds is waited for; if it stays held the record
 // gets full defaults, and this run's saves leave that file alone.
-void load();
+LoadAction load();
 // Writes header + record as they stand; false when the old file was left in
 // place. app::saveSettings reads the time fields first.
 bool save();

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "base/files.h"
-#include "settings/store.h"
 #include "base/text.h"
+#include "settings/store.h"
 
 namespace words {
 

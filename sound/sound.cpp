@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "platform/platform.h"
 #include "base/files.h"
-#include "settings/record.h"
 #include "base/text.h"
+#include "platform/platform.h"
 #include "platform/sound.h"
+#include "settings/record.h"
 
 namespace sound {
 

@@ -188,8 +188,37 @@ TEST_F(Alarm, FinishWindowOptions) {
     EXPECT_EQ(0u, fake::boxes[0].topmost);
     EXPECT_EQ("tea", fake::boxes[0].lines[1]);
     EXPECT_LT(indexOf("beep"), indexOf("setTimer 2 1500"));
-    EXPECT_LT(indexOf("setTimer 2 1500"), indexOf("acquireBox"));
-    EXPECT_LT(indexOf("acquireBox"), fake::calls.size());
+    EXPECT_LT(indexOf("setTimer 2 1500"), indexOf("box"));
+    EXPECT_LT(indexOf("box"), fake::calls.size());
+}
+
+// Each alarm builds its own finish window: one whose request step never
+// reaches the main thread (the window gone at exit) shows the defaults, not
+// what the alarm before it built.
+TEST_F(Alarm, FinishWindowWithoutItsRequestShowsTheDefaults) {
+    record.finishWindowTopmost = 0;
+    std::strcpy(record.finishText[0], "tea");
+    runToZero(0, 10);
+    runAlarms();
+    ASSERT_EQ(1u, fake::boxes.size());
+    EXPECT_EQ("tea", fake::boxes[0].lines[1]);
+    EXPECT_EQ(0u, fake::boxes[0].topmost);
+
+    fake::beforeStep = [](uint32_t step, uint32_t slot) {
+        // Lost on the way: the main thread finds no such step asked for.
+        if (step == countdown::kStepRequest) countdown::alarmStep(countdown::kStepBegin, slot);
+    };
+    runToZero(0, 10);
+    runAlarms();
+    ASSERT_EQ(2u, fake::boxes.size());
+    const fake::Box& box = fake::boxes[1];
+    EXPECT_EQ("", box.lines[0] + box.lines[1] + box.lines[2] + box.lines[3]);
+    EXPECT_EQ(0u, box.style);
+    EXPECT_EQ(0u, box.autoCloseSeconds);
+    EXPECT_EQ(1u, box.topmost);
+    EXPECT_TRUE(box.ownedByMainWindow);
+    EXPECT_EQ(0u, countdown::alarmBusy.load()) << "the sequence still ended";
+    EXPECT_EQ(0u, countdown::state.slots[0].runState);
 }
 
 TEST_F(Alarm, RestartOnClick) {
@@ -234,7 +263,7 @@ TEST_F(Alarm, FinishWindowOffByAutoRestartMode) {
         runToZero(0, row.seconds);
         runAlarms();
         EXPECT_TRUE(fake::boxes.empty());
-        EXPECT_EQ(0, fake::count("acquireBox"));
+        EXPECT_EQ(0, fake::count("box"));
         EXPECT_EQ(row.codeAfterSequence, countdown::state.slots[0].runState) << "mode " << row.mode;
         EXPECT_EQ(1, fake::count("beep")) << "mode " << row.mode;
         fake::advance(6 * 1500);

@@ -138,17 +138,14 @@ void runAlarmStep(uint32_t step, uint32_t slot) {
     countdown::alarmStep(step, slot);
 }
 
-void acquireMessageBox() { fake::calls.push_back("acquireBox"); }
-
-uint32_t showMessageBox(bool ownedByMainWindow) {
-    fake::Box box{platform::messageStyle, {}, platform::messageAutoCloseSeconds,
-                  platform::messageTopmost, ownedByMainWindow};
+uint32_t showMessageBox(const MessageRequest& request) {
+    fake::calls.push_back("box");
+    fake::Box box{request.style, {}, request.autoCloseSeconds, request.topmost ? 1u : 0u,
+                  request.ownedByMainWindow};
     for (int i = 0; i < 4; ++i)
-        if (platform::messageLines[i]) box.lines[i] = platform::messageLines[i];
+        if (request.lines[i]) box.lines[i] = request.lines[i];
     fake::boxes.push_back(box);
-    platform::resetMessageRequest();
-    platform::messageResult = fake::answerBox ? fake::answerBox(box) : platform::kResultOk;
-    return platform::messageResult;
+    return fake::answerBox ? fake::answerBox(box) : platform::kResultOk;
 }
 
 }  // namespace platform

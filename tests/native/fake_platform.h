@@ -17,7 +17,8 @@ extern bool threadStartFails;
 extern std::string title;
 extern uint32_t placement[11];                // what capturePlacement copies
 
-// Message boxes shown: the lines, style, auto-close and topmost at show time.
+// Message boxes shown: their requests, the lines copied at show time. Each
+// show is also the call "box".
 struct Box {
     uint32_t style;
     std::string lines[4];

@@ -5,8 +5,8 @@
 
 #include "base/files.h"
 #include "base/text.h"
-#include "sound/sound.h"
 #include "platform/sound.h"
+#include "sound/sound.h"
 #include "tests/native/fake_platform.h"
 
 namespace fake {

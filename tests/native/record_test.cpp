@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/firstrun.h"
 #include "app/state.h"
 #include "countdown/engine.h"
 #include "platform/platform.h"
@@ -13,6 +14,7 @@
 #include "tests/native/fake_files.h"
 #include "tests/native/fake_platform.h"
 
+using settings::LoadAction;
 using settings::record;
 
 static uint32_t dwordAt(const std::vector<unsigned char>& bytes, size_t offset) {
@@ -177,7 +179,7 @@ TEST_F(Store, SaveThenLoadRoundTrip) {
 
     settings::Record saved = record;
     std::memset(&record, 0, sizeof record);
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::UseImage);
     EXPECT_EQ(std::memcmp(&record, &saved, sizeof record), 0);
     EXPECT_TRUE(fake::boxes.empty());
 }
@@ -201,31 +203,57 @@ TEST_F(Store, OverriddenFinishTextNeverReachesTheFile) {
     EXPECT_STREQ(record.finishText[0], "from the command line");
 }
 
+// No settings file: the load gives full defaults and says it is the first
+// run, and start-up asks whether to use simple mode. Only 确定 is a yes: a
+// question whose box could not open counts as 取消.
 TEST_F(Store, FirstRunQuestions) {
-    // "确定": simple mode.
-    fake::answerBox = [](const fake::Box&) { return 1u; };
-    record.topmost = 1;
-    settings::load();
-    ASSERT_EQ(fake::boxes.size(), 1u);
-    EXPECT_EQ(fake::boxes[0].style, 1u);
-    EXPECT_EQ(fake::boxes[0].lines[0], "感谢你试用Tiv.");
-    EXPECT_EQ(fake::boxes[0].lines[2], "   你想要将 Tiv 设置为简易模式吗?");
-    EXPECT_FALSE(fake::boxes[0].ownedByMainWindow);
-    EXPECT_EQ(record.interfaceLevel, 0u);
-    EXPECT_EQ(record.timerCountIndex, 0u);
-    EXPECT_EQ(record.topmost, 0u);
-    EXPECT_EQ(record.durationMs[0], 300000u);
-
-    // "取消": full interface and the hint.
-    fake::reset();
-    useFolder();
-    fake::answerBox = [](const fake::Box&) { return 2u; };
-    settings::load();
-    ASSERT_EQ(fake::boxes.size(), 2u);
-    EXPECT_EQ(record.interfaceLevel, 6u);
-    EXPECT_EQ(fake::boxes[1].style, 0u);
-    EXPECT_EQ(fake::boxes[1].lines[0], "设置高级选项或查看帮助文件");
-    EXPECT_EQ(fake::boxes[1].lines[1], "在主窗口右键点击或按下键盘上的'M'键");
+    struct Row {
+        const char* name;
+        uint32_t answer;
+        uint32_t level;
+        bool simple;   // the simple-mode reset ran and no hint followed
+    } rows[] = {
+        {"确定: simple mode", 1, 0, true},
+        {"取消: full interface, then the hint", 2, 6, false},
+        {"box never opened: as 取消", 0, 6, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        fake::reset();
+        fake::resetFiles();
+        useFolder();
+        std::memset(&record, 0, sizeof record);
+        EXPECT_EQ(settings::load(), LoadAction::FirstRun);
+        EXPECT_TRUE(fake::boxes.empty()) << "the load itself asks nothing";
+        EXPECT_EQ(record.minutes, 5u) << "full defaults";
+        EXPECT_EQ(record.durationMs[0], 300000u);
+        record.timerCountIndex = 2;   // what only the simple-mode reset puts back
+        record.topmost = 1;
+        fake::answerBox = [&](const fake::Box& box) { return box.style == 1 ? row.answer : 1u; };
+        app::askFirstRunQuestions();
+        ASSERT_EQ(fake::boxes.size(), row.simple ? 1u : 2u);
+        const fake::Box& ask = fake::boxes[0];
+        EXPECT_EQ(ask.style, 1u);
+        EXPECT_EQ(ask.lines[0], "感谢你试用Tiv.");
+        EXPECT_EQ(ask.lines[1], "");
+        EXPECT_EQ(ask.lines[2], "   你想要将 Tiv 设置为简易模式吗?");
+        EXPECT_EQ(ask.lines[3], "");
+        EXPECT_EQ(ask.autoCloseSeconds, 0u);
+        EXPECT_EQ(ask.topmost, 1u);
+        EXPECT_FALSE(ask.ownedByMainWindow) << "no main window yet";
+        EXPECT_EQ(record.interfaceLevel, row.level);
+        EXPECT_EQ(record.timerCountIndex, row.simple ? 0u : 2u);
+        EXPECT_EQ(record.topmost, row.simple ? 0u : 1u);
+        if (row.simple) continue;
+        const fake::Box& hint = fake::boxes[1];
+        EXPECT_EQ(hint.style, 0u);
+        EXPECT_EQ(hint.lines[0], "设置高级选项或查看帮助文件");
+        EXPECT_EQ(hint.lines[1], "在主窗口右键点击或按下键盘上的'M'键");
+        EXPECT_EQ(hint.lines[2] + hint.lines[3], "");
+        EXPECT_EQ(hint.autoCloseSeconds, 0u);
+        EXPECT_EQ(hint.topmost, 1u);
+        EXPECT_FALSE(hint.ownedByMainWindow);
+    }
 }
 
 TEST_F(Store, HeadersAndVersions) {
@@ -235,7 +263,7 @@ TEST_F(Store, HeadersAndVersions) {
     record.days = 9;
 
     writeFile(image("TIVY2400"));  // wrong magic: defaults, no prompt
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::Defaults);
     EXPECT_EQ(record.timerCountIndex, 0u);
     EXPECT_TRUE(fake::boxes.empty());
 
@@ -243,12 +271,12 @@ TEST_F(Store, HeadersAndVersions) {
     record.minutes = 42;
     writeFile(image("TIVY1350"));  // newer layout: image as read
     std::memset(&record, 0, sizeof record);
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::UseImage);
     EXPECT_EQ(record.timerCountIndex, 3u);
     EXPECT_EQ(record.minutes, 42u);
 
     writeFile(image("TIVY1250"));  // too old: full defaults over the image
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::Defaults);
     EXPECT_EQ(record.timerCountIndex, 0u);
     EXPECT_EQ(record.minutes, 5u);
     EXPECT_EQ(record.days, 9u);
@@ -258,7 +286,7 @@ TEST_F(Store, HeadersAndVersions) {
         auto bytes = image("TIVY1400");
         bytes.resize(n);
         writeFile(bytes);
-        settings::load();
+        EXPECT_EQ(settings::load(), LoadAction::Defaults) << n << " bytes";
         EXPECT_EQ(record.timerCountIndex, 0u) << n << " bytes";
     }
     EXPECT_TRUE(fake::boxes.empty());
@@ -272,7 +300,7 @@ TEST_F(Store, ShortFileKeepsWhatWasThere) {
     std::memset(&record, 0, sizeof record);
     record.alpha = 77;
     writeFile(bytes);
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::UseImage);
     EXPECT_EQ(record.alpha, 77u);
     EXPECT_EQ(record.minutes, 5u);
 }
@@ -300,7 +328,7 @@ TEST_F(Store, Version300Migration) {
     record.timerCountIndex = 2;
     writeFile(image("TIVY1300"));
     std::memset(&record, 0, sizeof record);
-    settings::load();
+    EXPECT_EQ(settings::load(), LoadAction::Migrate300);
     EXPECT_EQ(record.autoRestart[0], 2u);
     EXPECT_EQ(record.repeatSound[0], 1u);
     EXPECT_EQ(record.soundType[0], 1u);
@@ -368,27 +396,27 @@ TEST_F(Store, FailedSaveLeavesTheOldFile) {
 // Another program (a backup tool, a virus scanner) holds the settings file
 // open without sharing at start-up: Tiv waits about a second for it; if it
 // stays held, Tiv runs on full defaults without the first run's questions
-// and its saves leave that file alone. Only a missing file is a first run.
+// and its saves leave that file alone. Only a missing file is a first run;
+// the load never asks anything itself.
 TEST_F(Store, HeldFileIsWaitedForAndNeverOverwritten) {
     struct Row {
         const char* name;
         bool exists;
         size_t heldReads;
         bool loads;        // the file's record is used
-        size_t questions;  // first-run boxes
+        LoadAction action;
         bool saves;        // a save writes the file
     } rows[] = {
-        {"held for the first three tries", true, 3, true, 0, true},
-        {"held for good", true, SIZE_MAX, false, 0, false},
-        {"not held", true, 0, true, 0, true},
-        {"missing", false, 0, false, 2, true},
+        {"held for the first three tries", true, 3, true, LoadAction::UseImage, true},
+        {"held for good", true, SIZE_MAX, false, LoadAction::Defaults, false},
+        {"not held", true, 0, true, LoadAction::UseImage, true},
+        {"missing", false, 0, false, LoadAction::FirstRun, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         fake::reset();
         fake::resetFiles();
         useFolder();
-        fake::answerBox = [](const fake::Box&) { return 2u; };
         std::remove((folder + "dTiv.dat").c_str());
         std::vector<unsigned char> stored;
         if (row.exists) {
@@ -402,8 +430,8 @@ TEST_F(Store, HeldFileIsWaitedForAndNeverOverwritten) {
         fake::onSleep = [&](uint32_t ms) { waitedMs += ms; };
         std::memset(&record, 0, sizeof record);
         fake::heldReads = row.heldReads;
-        settings::load();
-        EXPECT_EQ(fake::boxes.size(), row.questions);
+        EXPECT_EQ(settings::load(), row.action);
+        EXPECT_TRUE(fake::boxes.empty());
         EXPECT_EQ(record.minutes, row.loads ? 7u : 5u);
         EXPECT_EQ(record.timerCountIndex, row.loads ? 2u : 0u);
         EXPECT_EQ(record.interfaceLevel, 6u);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "driver.h"
 #include "base/files.h"
+#include "driver.h"
 
 namespace {
 

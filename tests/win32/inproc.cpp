@@ -8,16 +8,15 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/state.h"
 #include "app/window_win.h"
+#include "base/text.h"
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
 #include "display/paint_win.h"
-#include "platform/messagebox.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 #include "sound/sound.h"
-#include "app/state.h"
 
 namespace inproc {
 

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "app/window_win.h"
+#include "base/text.h"
 #include "display/geometry.h"
 #include "inproc.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 
 namespace {
 

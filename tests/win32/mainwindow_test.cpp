@@ -14,6 +14,7 @@
 #include "app/state.h"
 #include "app/window_win.h"
 #include "countdown/engine.h"
+#include "countdown/shell.h"
 #include "display/geometry.h"
 #include "display/paint_win.h"
 #include "driver.h"
@@ -21,7 +22,6 @@
 #include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/record.h"
-#include "countdown/shell.h"
 
 namespace {
 

@@ -20,18 +20,12 @@ namespace {
 struct BoxRun {
     std::atomic<int> result{-1};
     std::atomic<int> done{0};
-    const char* lines[4] = {};
-    uint32_t style = 0, autoClose = 0, topmost = 1;
+    platform::MessageRequest request;
 };
 
 DWORD WINAPI showFromWorker(LPVOID p) {
     auto* run = static_cast<BoxRun*>(p);
-    platform::acquireMessageBox();
-    platform::messageStyle = run->style;
-    for (int i = 0; i < 4; ++i) platform::messageLines[i] = run->lines[i];
-    platform::messageAutoCloseSeconds = run->autoClose;
-    platform::messageTopmost = run->topmost;
-    run->result = static_cast<int>(platform::showMessageBox(true));
+    run->result = static_cast<int>(platform::showMessageBox(run->request));
     run->done = 1;
     return 0;
 }
@@ -56,14 +50,20 @@ std::vector<HWND> openBoxes() {
 }
 
 // Closes the first box after a while, then the second one when it shows.
+// Before the first closes, the main window must answer a sent message: its
+// thread is waiting for its turn then.
 struct Closer {
     HWND first;
+    HWND main;
+    std::atomic<int> mainAnswered{0};
     std::atomic<int> secondSeen{0};
 };
 
 DWORD WINAPI closeBothBoxes(LPVOID p) {
     auto* c = static_cast<Closer*>(p);
     Sleep(2500);
+    DWORD_PTR unused = 0;
+    c->mainAnswered = SendMessageTimeoutA(c->main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &unused) ? 1 : 2;
     PostMessageA(c->first, WM_COMMAND, IDOK, 0);
     for (int i = 0; i < 250; ++i, Sleep(20)) {
         for (HWND w : openBoxes()) {
@@ -94,12 +94,6 @@ void pressKey(HWND box, UINT key) {
     HWND target = info.hwndFocus ? info.hwndFocus : box;
     PostMessageA(target, WM_KEYDOWN, key, 1);
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
-}
-
-bool requestIsAtDefaults() {
-    return platform::messageStyle == 0 && platform::messageAutoCloseSeconds == 0 && platform::messageTopmost == 1 &&
-           !platform::messageLines[0] && !platform::messageLines[1] && !platform::messageLines[2] &&
-           !platform::messageLines[3];
 }
 
 class Prompt : public ::testing::Test {
@@ -134,14 +128,30 @@ TEST_F(Prompt, DefaultsShowEmptyLinesAndOkOnlyEscapeAnswersTwo) {
     pressKey(box, VK_ESCAPE);
     finish(run, thread);
     EXPECT_EQ(run.result, 2);
-    EXPECT_TRUE(requestIsAtDefaults());
+}
+
+// The first run's questions come before the main window: a box asked to be
+// unowned has no owner even while the main window exists.
+TEST_F(Prompt, OwnedByTheMainWindowOnlyWhenAsked) {
+    for (bool owned : {true, false}) {
+        SCOPED_TRACE(owned ? "owned" : "unowned");
+        BoxRun run;
+        run.request.ownedByMainWindow = owned;
+        HANDLE thread = startBox(run);
+        HWND box = waitBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), owned ? main : nullptr);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        finish(run, thread);
+        EXPECT_EQ(run.result, 1);
+    }
 }
 
 TEST_F(Prompt, QuestionShowsCancelBesideOkAndEnterAnswersOne) {
     BoxRun run;
-    run.style = 1;
-    run.lines[0] = "第一行";
-    run.lines[2] = "你真的确认你想这么做吗?";
+    run.request.style = 1;
+    run.request.lines[0] = "第一行";
+    run.request.lines[2] = "你真的确认你想这么做吗?";
     HANDLE thread = startBox(run);
     HWND box = waitBox();
     ASSERT_NE(box, nullptr);
@@ -160,9 +170,9 @@ TEST_F(Prompt, QuestionShowsCancelBesideOkAndEnterAnswersOne) {
 
 TEST_F(Prompt, ClosesItselfAfterThreeSecondsWhenAsked) {
     BoxRun run;
-    run.autoClose = 3;
-    run.topmost = 0;
-    run.lines[1] = "这个Tiv 已完成";
+    run.request.autoCloseSeconds = 3;
+    run.request.topmost = false;
+    run.request.lines[1] = "这个Tiv 已完成";
     DWORD start = GetTickCount();
     HANDLE thread = startBox(run);
     HWND box = waitBox();
@@ -173,16 +183,28 @@ TEST_F(Prompt, ClosesItselfAfterThreeSecondsWhenAsked) {
     EXPECT_GE(took, 2900u);
     EXPECT_LE(took, 3800u);
     EXPECT_EQ(run.result, 1);
-    EXPECT_TRUE(requestIsAtDefaults()) << "the next box must open with the defaults";
     WaitForSingleObject(thread, 5000);
     CloseHandle(thread);
+
+    // The next box opens with its own request's defaults: on top, no lines,
+    // and it stays until answered.
+    BoxRun next;
+    thread = startBox(next);
+    box = waitBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    for (int id = 850; id <= 853; ++id) EXPECT_EQ(driver::itemText(box, id), "") << id;
+    EXPECT_FALSE(inproc::pumpUntil([&] { return next.done == 1; }, 4000)) << "it closed itself";
+    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    finish(next, thread);
+    EXPECT_EQ(next.result, 2);
 }
 
-// A second box waits for the first: its request is not written while the
-// first shows, and the waiting main thread keeps running the timers.
+// A second box waits for the first, and the main thread that waits for its
+// turn keeps answering messages and running the timers.
 TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     BoxRun first;
-    first.lines[1] = "first";
+    first.request.lines[1] = "first";
     HANDLE thread = startBox(first);
     HWND box = waitBox();
     ASSERT_NE(box, nullptr);
@@ -190,18 +212,20 @@ TEST_F(Prompt, SecondBoxWaitsAndTheMainThreadKeepsRunning) {
     countdown::startStop();  // a count that must go on ticking meanwhile
     std::string before = countdown::state.slots[0].text;
 
-    Closer closer{box};
+    Closer closer{box, main};
     HANDLE closerThread = CreateThread(nullptr, 0, closeBothBoxes, &closer, 0, nullptr);
 
+    platform::MessageRequest second;
+    second.lines[0] = "second";
     DWORD start = GetTickCount();
-    platform::acquireMessageBox();  // on the main thread: pumps while it waits
-    DWORD waited = GetTickCount() - start;
-    EXPECT_GE(waited, 2000u) << "the second box did not wait for the first";
+    uint32_t answer = platform::showMessageBox(second);  // on the main thread: pumps while it waits
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(answer, 1u);
+    EXPECT_GE(took, 2000u) << "the second box did not wait for the first";
     EXPECT_EQ(first.done, 1);
     EXPECT_EQ(first.result, 1);
+    EXPECT_EQ(closer.mainAnswered, 1) << "the waiting main thread left a sent message unanswered";
     EXPECT_NE(std::string(countdown::state.slots[0].text), before) << "the main thread stopped while waiting";
-    platform::messageLines[0] = "second";
-    EXPECT_EQ(platform::showMessageBox(true), 1u);
     EXPECT_EQ(closer.secondSeen, 1) << "the second box did not show its own line";
     WaitForSingleObject(closerThread, 5000);
     CloseHandle(closerThread);
@@ -226,7 +250,7 @@ TEST_F(Prompt, BoxThatCannotOpenAnswersNo) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BoxRun answered;
-        answered.style = 1;
+        answered.request.style = 1;
         HANDLE thread = startBox(answered);
         HWND box = waitBox();
         ASSERT_NE(box, nullptr);
@@ -239,7 +263,7 @@ TEST_F(Prompt, BoxThatCannotOpenAnswersNo) {
         app::instance = c.instance;
         app::mainWindow = c.owner;
         BoxRun unopened;
-        unopened.style = 1;
+        unopened.request.style = 1;
         thread = startBox(unopened);
         bool ended = inproc::pumpUntil([&] { return unopened.done == 1; }, 3000);
         app::instance = instance;
@@ -248,7 +272,5 @@ TEST_F(Prompt, BoxThatCannotOpenAnswersNo) {
         finish(unopened, thread);
         EXPECT_TRUE(ended) << "the box opened after all";
         EXPECT_EQ(unopened.result, 0);
-        EXPECT_EQ(platform::messageResult.load(), 0u);
-        EXPECT_TRUE(requestIsAtDefaults());
     }
 }

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "base/text.h"
 #include "settings/record.h"
 #include "settings/store.h"
-#include "base/text.h"
 
 namespace saveloop {
 
@@ -31,9 +31,8 @@ int run(int argc, char** argv) {
         if (!progress) return 2;
     }
     text::copyBounded(settings::store.dataFolder, folder.c_str(), sizeof settings::store.dataFolder);
-    // Without a file the load would ask the first run's questions and wait.
-    if (GetFileAttributesA((folder + "dTiv.dat").c_str()) == INVALID_FILE_ATTRIBUTES) return 3;
-    settings::load();
+    // The loop saves over a file that is there.
+    if (settings::load() == settings::LoadAction::FirstRun) return 3;
     uint32_t k;
     std::memcpy(&k, &settings::record, sizeof k);
     if (std::memcmp(&settings::record, image(k).data() + settings::kHeaderSize, settings::kRecordSize) != 0) return 4;

@@ -1,40 +1,35 @@
-// The message box dialog (template 1005) and the gate that lets only one
-// box use the request at a time.
+// The message box dialog (template 1005) and the gate that lets one box open
+// at a time.
 #include <windows.h>
 
 #include <atomic>
 
 #include "platform/messagebox.h"
-#include "platform/platform.h"
-#include "resources/resource.h"
 #include "platform/window_win.h"
+#include "resources/resource.h"
 
-namespace dialogs {
+namespace platform {
 
 namespace {
-
-using namespace platform;
 
 constexpr UINT_PTR kAutoCloseTimer = 2;
 constexpr UINT_PTR kFocusTimer = 3;
 constexpr UINT kFocusDelayMs = 100;
 
+// Shared by the main thread and the alarm threads: 1 while a box is open.
 std::atomic<uint32_t> boxHeld;
+// The open box's request; written only by the thread that holds the gate.
+MessageRequest shown;
 
-void close(HWND box, uint32_t result) {
-    messageResult = result;
-    resetMessageRequest();
-    EndDialog(box, 0);
-}
+void close(HWND box, uint32_t result) { EndDialog(box, static_cast<INT_PTR>(result)); }
 
 void onInit(HWND box) {
-    messageResult = kResultNone;
-    if (messageTopmost)
+    if (shown.topmost)
         SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (messageStyle == kStyleOkCancel) ShowWindow(GetDlgItem(box, IDCANCEL), SW_SHOW);
+    if (shown.style == kStyleOkCancel) ShowWindow(GetDlgItem(box, IDCANCEL), SW_SHOW);
     const int lines[4] = {IDC_MSG_LINE1, IDC_MSG_LINE2, IDC_MSG_LINE3, IDC_MSG_LINE4};
-    for (int i = 0; i < 4; ++i) SetDlgItemTextA(box, lines[i], messageLines[i] ? messageLines[i] : "");
-    if (messageAutoCloseSeconds != 0) SetTimer(box, kAutoCloseTimer, messageAutoCloseSeconds * 1000, nullptr);
+    for (int i = 0; i < 4; ++i) SetDlgItemTextA(box, lines[i], shown.lines[i] ? shown.lines[i] : "");
+    if (shown.autoCloseSeconds != 0) SetTimer(box, kAutoCloseTimer, shown.autoCloseSeconds * 1000, nullptr);
     SetTimer(box, kFocusTimer, kFocusDelayMs, nullptr);
 }
 
@@ -72,29 +67,27 @@ void waitPumping() {
     }
 }
 
-}  // namespace
-
-}  // namespace dialogs
-
-namespace platform {
-
-void acquireMessageBox() {
-    bool mainThread = GetCurrentThreadId() == platform::mainThreadId;
-    while (dialogs::boxHeld.exchange(1) != 0) {
-        if (mainThread) dialogs::waitPumping();
+void takeTurn() {
+    bool mainThread = GetCurrentThreadId() == mainThreadId;
+    while (boxHeld.exchange(1) != 0) {
+        if (mainThread) waitPumping();
         else Sleep(50);
     }
 }
 
-uint32_t showMessageBox(bool ownedByMainWindow) {
-    HWND owner = ownedByMainWindow ? platform::mainWindow : nullptr;
-    // A box that never opens must not answer with the last box's result.
-    platform::messageResult = kResultNone;
-    DialogBoxParamA(platform::instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, dialogs::boxProc, 0);
-    uint32_t result = platform::messageResult;
-    platform::resetMessageRequest();
-    dialogs::boxHeld = 0;
-    return result;
+}  // namespace
+
+uint32_t showMessageBox(const MessageRequest& request) {
+    takeTurn();
+    shown = request;
+    HWND owner = request.ownedByMainWindow ? mainWindow : nullptr;
+    INT_PTR answer = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MESSAGEBOX), owner, boxProc, 0);
+    boxHeld = 0;
+    // A box that never opened (-1, or 0 for an owner that is gone) must not
+    // count as an answer.
+    if (answer == static_cast<INT_PTR>(kResultOk) || answer == static_cast<INT_PTR>(kResultCancel))
+        return static_cast<uint32_t>(answer);
+    return kResultNone;
 }
 
 }  // namespace platform
