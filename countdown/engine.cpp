@@ -6,7 +6,7 @@
 #include "countdown/alarm.h"
 #include "countdown/shell.h"
 #include "platform/platform.h"
-#include "platform/sound.h"
+#include "platform/audio.h"
 #include "resources/resource.h"
 #include "settings/record.h"
 #include "sound/sound.h"

@@ -5,7 +5,7 @@
 #include "base/files.h"
 #include "base/text.h"
 #include "platform/platform.h"
-#include "platform/sound.h"
+#include "platform/audio.h"
 #include "settings/record.h"
 
 namespace sound {

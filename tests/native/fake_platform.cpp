@@ -9,7 +9,7 @@
 #include "countdown/shell.h"
 #include "platform/messagebox.h"
 #include "platform/platform.h"
-#include "platform/sound.h"
+#include "platform/audio.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "sound/sound.h"

@@ -5,7 +5,7 @@
 
 #include "base/files.h"
 #include "base/text.h"
-#include "platform/sound.h"
+#include "platform/audio.h"
 #include "sound/sound.h"
 #include "tests/native/fake_platform.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "platform/sound.h"
+#include "platform/audio.h"
 #include "platform/window_win.h"
 
 namespace {

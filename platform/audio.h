@@ -1,4 +1,4 @@
-// What the alarm sound needs of the system (platform/sound_win.cpp over Win32;
+// What the alarm sound needs of the system (platform/audio_win.cpp over Win32;
 // tests/native/fake_sound.cpp in the native tests). Main thread only.
 #pragma once
 #include <cstdint>
