@@ -12,14 +12,23 @@ rm -f "$shots"/options_pick_*.png
 printf 'NOTTIV00' >"$dir/dTiv.dat"
 start_tiv
 win=$(find_window Tiv) || fail "no Tiv window: $(tr -d '\r' <"$dir/wine.log" | tail -5)"
-sleep 1
+# On a busy machine the window may still be placed and painted after it first shows: click
+# only once it has stood still, or the click can land beside the display.
+last=
+for _ in $(seq 20); do
+  sleep 0.5; shoot
+  now="$(geometry "$win") $(crop_sum "$(geometry "$win")")"
+  [ "$now" = "$last" ] && break
+  last=$now
+done
 read -r W H X Y < <(geometry "$win" | tr 'x+' '  ')
 display="$((W - 16))x$((H - 80))+$((X + 8))+$((Y + 72))"
 
 # A click on the display: the picker opens 50 px up and left of the pointer.
 px=$((X + W / 2)) py=$((Y + H - 20))
 xdo mousemove "$px" "$py" click 1
-picker=$(find_window '') || fail "no quick picker after a click on the display"
+picker=$(find_window '') || { shoot; cp "$frame" "$shots/options_pick_failed.png"
+  fail "no quick picker after a click at $px,$py on the display (window $W x $H at $X,$Y)"; }
 sleep 0.5; shoot; cp "$frame" "$shots/options_pick_picker.png"
 read -r PW PH PX PY < <(geometry "$picker" | tr 'x+' '  ')
 echo "pointer $px,$py; picker ${PW}x$PH at $PX,$PY"
@@ -42,6 +51,11 @@ xdo type --delay 60 'Tea time'
 sleep 0.3; shoot; cp "$frame" "$shots/options_pick_sheet.png"
 xdo key Return
 wait_gone 'Tiv 1\.4' || fail "Return did not close the sheet"
+# The sheet closes before the save; on a busy machine the old 8 bytes are still there.
+for _ in $(seq 50); do
+  [ "$(stat -c %s "$dir/dTiv.dat")" = 10008 ] && break
+  sleep 0.1
+done
 text=$(od -An -c -j $((8 + 4632)) -N 9 "$dir/dTiv.dat" | tr -d ' \n')
 [ "$text" = 'Teatime\0' ] || fail "dTiv.dat holds '$text' as slot 0's finish text, not 'Tea time'"
 echo "screenshots: $shots/options_pick_picker.png $shots/options_pick_counting.png $shots/options_pick_sheet.png"
