@@ -86,6 +86,7 @@ void setTimerCount(uint32_t index) {
     countdown::state.shownTimer = index;
     InvalidateRect(mainWindow, nullptr, TRUE);
     refreshStartStopCaption();
+    countdown::reportProgress();
 }
 
 }  // namespace

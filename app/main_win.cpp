@@ -95,6 +95,7 @@ static bool handleKey(const MSG& msg) {
         countdown::state.shownTimer = key.action == KeyAction::PreviousTimer ? previousTimer() : nextTimer();
         shell::invalidate(false);
         refreshStartStopCaption();
+        countdown::reportProgress();
         return true;
     }
     default: return false;
@@ -167,6 +168,8 @@ int runMessageLoop() {
         DispatchMessageA(&msg);
     }
     display::dropBackBuffer();
+    releaseTaskbar();
+    countdown::stopKeepingAwake();
     return static_cast<int>(msg.wParam);
 }
 

@@ -149,12 +149,14 @@ void restorePlacement(HWND window) {
 }
 
 UINT taskbarCreatedMessage;
+UINT taskbarButtonMessage;
 // Whether the Start/Stop button was last given "停止"; it is made showing "开始".
 bool startStopSaysStop;
 
 void onCreate(HWND window) {
     mainWindow = window;
     taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    taskbarButtonMessage = RegisterWindowMessageA("TaskbarButtonCreated");
     forgetSystemMenu();
     // The window was made at the screen's scale; its monitor may have another.
     UINT made = display::view.dpi;
@@ -246,6 +248,7 @@ void selectByClick(int x, int y) {
     countdown::state.displayDirty = 1;
     shell::invalidate(false);
     refreshStartStopCaption();
+    countdown::reportProgress();
 }
 
 void writeTimeFields() {
@@ -328,6 +331,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
         // Not a constant: registered at run time.
         if (message == taskbarCreatedMessage && message != 0) taskbarCreated();
+        if (message == taskbarButtonMessage && message != 0) taskbarButtonCreated();
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }

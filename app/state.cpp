@@ -35,6 +35,7 @@ void simpleModeReset() {
     countdown::state.shownTimer = 0;
     shell::keepOnTop(settings::record.topmost);
     shell::invalidate(true);
+    countdown::reportProgress();
 }
 
 bool saveSettings() {

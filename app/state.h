@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+struct ITaskbarList3;   // the system's, app/taskbar_win.cpp
+
 namespace app {
 
 // The application shell's run-time values, the main thread's only; `= {}`
@@ -10,6 +12,11 @@ struct State {
     bool layeredSupported;
     bool aboutOpen;
     bool optionsOpen;
+    // The taskbar button's progress: set once the button exists; null
+    // without it and for good once a call failed (taskbarFailed).
+    ITaskbarList3* taskbar;
+    bool taskbarFailed;
+    bool comStarted;   // this thread's CoInitialize succeeded: undone at exit
 };
 extern State state;
 

@@ -62,4 +62,8 @@ void forgetSystemMenu();        // a new window: its system menu is the default
 void taskbarCreated();
 void trayCallback(WPARAM iconId, LPARAM mouseMessage);
 
+// The taskbar button's progress (taskbar_win.cpp).
+void taskbarButtonCreated();   // the registered "TaskbarButtonCreated"
+void releaseTaskbar();         // at exit
+
 }  // namespace app

@@ -170,6 +170,7 @@ void alarmStep(uint32_t step, uint32_t slot) {
     default:
         break;
     }
+    reportProgress();
 }
 
 void updateRepeatTimer(uint32_t slot) {

@@ -27,7 +27,7 @@ bool anyNotIdle() {
     return false;
 }
 
-static bool anyCounting() {
+bool anyCounting() {
     for (const Slot& slot : state.slots)
         if (isCounting(slot.runState)) return true;
     return false;
@@ -53,6 +53,7 @@ void onWindowTimer(uint32_t id) {
     default:
         break;
     }
+    reportProgress();
 }
 
 // The alarm phases of a restarted count belong to the repeat step, so only
@@ -264,6 +265,7 @@ void startStop() {
     else if (code == kIdle) start(slot);
     else pause(slot);
     shell::rebuildSystemMenu();
+    reportProgress();
 }
 
 void resetShown() {
@@ -271,6 +273,7 @@ void resetShown() {
     loadFromFields(slot);
     if (isCounting(state.slots[slot].runState)) state.slots[slot].clockMark = platform::tickCount();
     shell::invalidate(false);
+    reportProgress();
 }
 
 static void afterBulkChange() {
@@ -278,6 +281,7 @@ static void afterBulkChange() {
     if (repeatSlot != kNoSlot) updateRepeatTimer(kNoSlot);
     shell::refreshStartStopCaption();
     shell::applyControlVisibility();
+    reportProgress();
 }
 
 void startAll() {

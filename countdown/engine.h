@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "countdown/phases.h"
+#include "countdown/progress.h"
 
 namespace countdown {
 
@@ -37,6 +38,8 @@ struct State {
     uint32_t customTimeOn;
     uint32_t sequenceState[4];   // kSequence..., countdown/alarm.h
     bool windowShown[4];         // the running sequence opened its finish window
+    Progress progressShown;      // what the taskbar button was last handed
+    bool keepingAwake;           // the system was asked to stay awake
 };
 extern State state;
 
@@ -58,5 +61,6 @@ void resetShown();
 void startAll();
 void stopAll();
 bool anyNotIdle();   // some slot counts or is in an alarm phase
+bool anyCounting();  // some slot counts (runState 10 or more)
 
 }  // namespace countdown

@@ -11,5 +11,7 @@ void refreshStartStopCaption();
 void applyControlVisibility();
 void rebuildSystemMenu();
 void keepOnTop(uint32_t flag);      // apply on-top from `topmost`
+// The taskbar button's progress (countdown/progress.h); app/taskbar_win.cpp.
+void showProgress(uint32_t state, uint32_t done, uint32_t total);
 
 }  // namespace shell

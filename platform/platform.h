@@ -28,6 +28,8 @@ void setTitle(const char* text);
 void postCommand(uint32_t id);                  // WM_COMMAND to the main window
 void minimizeWindow();
 void beep();                                    // MessageBeep(0)
+// Asks that the system not sleep (the display still may), or lets it again.
+void keepAwake(bool on);
 // Copies the main window's placement (WINDOWPLACEMENT layout, 11 dwords);
 // nothing when there is no window.
 void capturePlacement(uint32_t placement[11]);

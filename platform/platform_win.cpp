@@ -98,6 +98,7 @@ void minimizeWindow() {
 
 void beep() { MessageBeep(0); }
 
+void keepAwake(bool on) { SetThreadExecutionState(on ? ES_CONTINUOUS | ES_SYSTEM_REQUIRED : ES_CONTINUOUS); }
 
 void capturePlacement(uint32_t placement[11]) {
     if (!mainWindow) return;

@@ -24,6 +24,8 @@ std::vector<uint32_t> threads;
 bool threadStartFails;
 std::string title;
 uint32_t placement[11];
+std::vector<std::string> progress;
+std::vector<bool> awake;
 std::vector<Box> boxes;
 std::function<uint32_t(const Box&)> answerBox;
 std::function<void(uint32_t)> onSleep;
@@ -44,6 +46,8 @@ void reset() {
     threadStartFails = false;
     title = "Tiv";
     boxes.clear();
+    progress.clear();
+    awake.clear();
     answerBox = nullptr;
     onSleep = nullptr;
     beforeStep = nullptr;
@@ -119,6 +123,7 @@ void setTitle(const char* text) {
 void postCommand(uint32_t id) { fake::calls.push_back("post " + std::to_string(id)); }
 void minimizeWindow() { fake::calls.push_back("minimize"); }
 void beep() { fake::calls.push_back("beep"); }
+void keepAwake(bool on) { fake::awake.push_back(on); }
 void capturePlacement(uint32_t placement[11]) {
     for (uint32_t i = 0; i < 11; ++i) placement[i] = fake::placement[i];
 }
@@ -157,5 +162,16 @@ void refreshStartStopCaption() { fake::calls.push_back("caption"); }
 void applyControlVisibility() { fake::calls.push_back("visibility"); }
 void rebuildSystemMenu() { fake::calls.push_back("sysmenu"); }
 void keepOnTop(uint32_t flag) { fake::calls.push_back("ontop " + std::to_string(flag)); }
+
+void showProgress(uint32_t state, uint32_t done, uint32_t total) {
+    std::string name = state == countdown::kProgressNormal   ? "normal"
+                       : state == countdown::kProgressPaused ? "paused"
+                       : state == countdown::kProgressError  ? "error"
+                       : state == countdown::kProgressNone   ? "none"
+                                                             : std::to_string(state);
+    if (state != countdown::kProgressNone || done != 0 || total != 0)
+        name += " " + std::to_string(done) + "/" + std::to_string(total);
+    fake::progress.push_back(name);
+}
 
 }  // namespace shell

@@ -16,6 +16,10 @@ extern std::vector<uint32_t> threads;         // slots whose alarm thread was st
 extern bool threadStartFails;
 extern std::string title;
 extern uint32_t placement[11];                // what capturePlacement copies
+// What the taskbar button was handed, in order: "normal 1500/6000",
+// "paused ...", "error ...", "none" (state 0 with no values).
+extern std::vector<std::string> progress;
+extern std::vector<bool> awake;               // each keepAwake request
 
 // Message boxes shown: their requests, the lines copied at show time. Each
 // show is also the call "box".
