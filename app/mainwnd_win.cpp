@@ -166,6 +166,7 @@ void onCreate(HWND window) {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     createControls(window);
+    nameTimeFields();
     startStopSaysStop = false;
     writeTimeFields();
     words::loadWordsFile();
@@ -305,6 +306,7 @@ void applyControlVisibility() {
 void shutdown() {
     saveSettings();
     tray(NIM_DELETE, kVersionTip);
+    endAccess();
     PostQuitMessage(0);
 }
 
@@ -316,6 +318,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUERYENDSESSION: shutdown(); return TRUE;
     case WM_SIZE: onSize(window, wParam); return 0;
     case WM_PAINT: display::paintMain(window); return 0;
+    case WM_GETOBJECT: return answerObjectRequest(window, wParam, lParam);
     case WM_COMMAND: dispatchCommand(wParam); return 0;
     case WM_SYSCOMMAND: return onSysCommand(window, wParam, lParam);
     case WM_TIMER: countdown::onWindowTimer(static_cast<uint32_t>(wParam)); return 0;

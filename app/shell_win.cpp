@@ -21,6 +21,9 @@ void invalidate(bool erase) {
     InvalidateRect(mainWindow, &area, FALSE);
 }
 
+void tellTime(uint32_t slot) { app::tellAccess(EVENT_OBJECT_VALUECHANGE, slot); }
+void tellAlarm(uint32_t slot) { app::tellAccess(EVENT_SYSTEM_ALERT, slot); }
+
 void refreshStartStopCaption() {
     if (mainWindow) app::refreshStartStopCaption();
 }

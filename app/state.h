@@ -9,6 +9,9 @@ namespace app {
 // The application shell's run-time values, the main thread's only; `= {}`
 // is a fresh process's.
 struct State {
+    // Assistive technology's first request came; its DLLs are there; it
+    // started COM on this thread, to be undone at exit.
+    bool accessTried, accessReady, accessStartedCom;
     bool layeredSupported;
     bool aboutOpen;
     bool optionsOpen;

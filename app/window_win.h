@@ -44,6 +44,12 @@ void applyControlVisibility();
 void layOutWindow();
 void shutdown();
 
+// Assistive technology (access_win.cpp).
+LRESULT answerObjectRequest(HWND window, WPARAM wParam, LPARAM lParam);   // WM_GETOBJECT
+void nameTimeFields();
+void tellAccess(DWORD event, uint32_t slot);   // an event about the slot's timer
+void endAccess();                              // at exit
+
 // Commands (commands_win.cpp).
 void dispatchCommand(WPARAM wParam);
 void restoreDefaultSize();

@@ -99,6 +99,7 @@ static uint32_t begin(uint32_t slot) {
     state.sequenceState[slot] = kSequenceRunning;
     sound::prepareSound(slot);
     sound::playSound();
+    shell::tellAlarm(slot);
     updateRepeatTimer(slot);
     state.windowShown[slot] = rec().showFinishWindow != 0;
     return state.windowShown[slot] ? kBegunWithWindow : kBegunQuietly;

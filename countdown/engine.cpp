@@ -4,6 +4,7 @@
 
 #include "base/text.h"
 #include "countdown/alarm.h"
+#include "countdown/announce.h"
 #include "countdown/shell.h"
 #include "platform/platform.h"
 #include "platform/audio.h"
@@ -82,6 +83,7 @@ static void complete(uint32_t slot, uint32_t& code) {
     // The text often reads 0 already; repaint anyway so the first flash shows now.
     state.displayDirty = 1;
     state.slots[slot].runState = code;
+    countEnded(slot);
     startAlarmSequence(slot);
 }
 
@@ -95,7 +97,7 @@ void tickSlot(uint32_t slot) {
         complete(slot, code);
     } else {
         uint32_t remaining = state.slots[slot].runLengthMs - elapsed;
-        setSlotText(slot, remaining);
+        if (setSlotText(slot, remaining)) textTicked(slot, remaining);
         if (rec().warnings[slot]) code = warningStep(code, remaining);
         shell::rebuildSystemMenu();
         state.slots[slot].runState = code;
@@ -209,10 +211,13 @@ uint32_t formatRemaining(uint32_t ms, char* text) {
     return width;
 }
 
-void setSlotText(uint32_t slot, uint32_t ms) {
+bool setSlotText(uint32_t slot, uint32_t ms) {
+    char before[kTextBytes];
+    text::copyBounded(before, state.slots[slot].text, sizeof before);
     state.slots[slot].textWidth = formatRemaining(ms, state.slots[slot].text);
     if (platform::windowState == platform::kWindowMinimised && titleSlot() == slot)
         platform::setTitle(state.slots[slot].text);
+    return std::strcmp(before, state.slots[slot].text) != 0;
 }
 
 uint32_t titleSlot() {

@@ -54,7 +54,7 @@ uint32_t normaliseFields();
 void flipClock(uint32_t slot);
 void updateTickTimer();
 uint32_t formatRemaining(uint32_t ms, char* text);
-void setSlotText(uint32_t slot, uint32_t ms);
+bool setSlotText(uint32_t slot, uint32_t ms);   // true: the text changed
 uint32_t titleSlot();
 void startStop();
 void resetShown();

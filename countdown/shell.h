@@ -7,6 +7,9 @@
 namespace shell {
 
 void invalidate(bool erase);        // false: the time display only
+// Assistive technology: the slot's timer is worth reading now; its alarm began.
+void tellTime(uint32_t slot);
+void tellAlarm(uint32_t slot);
 void refreshStartStopCaption();
 void applyControlVisibility();
 void rebuildSystemMenu();

@@ -158,6 +158,8 @@ uint32_t showMessageBox(const MessageRequest& request) {
 namespace shell {
 
 void invalidate(bool erase) { fake::calls.push_back(erase ? "invalidate erase" : "invalidate"); }
+void tellTime(uint32_t slot) { fake::calls.push_back("tellTime " + std::to_string(slot)); }
+void tellAlarm(uint32_t slot) { fake::calls.push_back("tellAlarm " + std::to_string(slot)); }
 void refreshStartStopCaption() { fake::calls.push_back("caption"); }
 void applyControlVisibility() { fake::calls.push_back("visibility"); }
 void rebuildSystemMenu() { fake::calls.push_back("sysmenu"); }
