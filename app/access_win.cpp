@@ -285,7 +285,7 @@ bool ready() {
     state.accessTried = true;
     // A delay-loaded DLL that is missing would raise an exception at its first call.
     if (!LoadLibraryA("OLEACC.dll") || !LoadLibraryA("OLEAUT32.dll")) return false;
-    state.accessStartedCom = SUCCEEDED(CoInitialize(nullptr));
+    startCom();
     state.accessReady = true;
     return true;
 }
@@ -332,11 +332,6 @@ void nameTimeFields() {
         SetWindowLongPtrA(field, GWLP_USERDATA, GetWindowLongPtrA(field, GWLP_WNDPROC));
         SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(fieldProc));
     }
-}
-
-void endAccess() {
-    if (state.accessStartedCom) CoUninitialize();
-    state.accessStartedCom = false;
 }
 
 void tellAccess(DWORD event, uint32_t slot) {

@@ -157,6 +157,15 @@ bool preTranslate(MSG& msg) {
     return IsDialogMessageA(mainWindow, &msg) != 0;
 }
 
+void startCom() {
+    if (!state.comStarted) state.comStarted = SUCCEEDED(CoInitialize(nullptr));
+}
+
+void endCom() {
+    if (state.comStarted) CoUninitialize();
+    state.comStarted = false;
+}
+
 int runMessageLoop() {
     // Windows hands the first ShowWindow the starter's show command (a shortcut
     // set to minimised, start /min); this second one decides the first state.
@@ -169,6 +178,7 @@ int runMessageLoop() {
     }
     display::dropBackBuffer();
     releaseTaskbar();
+    endCom();
     countdown::stopKeepingAwake();
     return static_cast<int>(msg.wParam);
 }

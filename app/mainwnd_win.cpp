@@ -306,7 +306,6 @@ void applyControlVisibility() {
 void shutdown() {
     saveSettings();
     tray(NIM_DELETE, kVersionTip);
-    endAccess();
     PostQuitMessage(0);
 }
 

@@ -9,9 +9,8 @@ namespace app {
 // The application shell's run-time values, the main thread's only; `= {}`
 // is a fresh process's.
 struct State {
-    // Assistive technology's first request came; its DLLs are there; it
-    // started COM on this thread, to be undone at exit.
-    bool accessTried, accessReady, accessStartedCom;
+    // Assistive technology's first request came; its DLLs are there.
+    bool accessTried, accessReady;
     bool layeredSupported;
     bool aboutOpen;
     bool optionsOpen;
@@ -19,7 +18,7 @@ struct State {
     // without it and for good once a call failed (taskbarFailed).
     ITaskbarList3* taskbar;
     bool taskbarFailed;
-    bool comStarted;   // this thread's CoInitialize succeeded: undone at exit
+    bool comStarted;   // the main thread's CoInitialize succeeded: undone at exit
 };
 extern State state;
 

@@ -24,7 +24,7 @@ const CLSID kTaskbarList = {0x56fdf344, 0xfd6d, 0x11d0, {0x95, 0x8a, 0x00, 0x60,
 void openTaskbar() {
     // Until it works: a system without it is not asked again.
     state.taskbarFailed = true;
-    if (!state.comStarted) state.comStarted = SUCCEEDED(CoInitialize(nullptr));
+    startCom();
     ITaskbarList3* list = nullptr;
     if (FAILED(CoCreateInstance(kTaskbarList, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskbarList3),
                                 reinterpret_cast<void**>(&list))) || !list)
@@ -51,11 +51,7 @@ void taskbarButtonCreated() {
     countdown::reportProgress();
 }
 
-void releaseTaskbar() {
-    dropTaskbar();
-    if (state.comStarted) CoUninitialize();
-    state.comStarted = false;
-}
+void releaseTaskbar() { dropTaskbar(); }
 
 }  // namespace app
 

@@ -34,6 +34,10 @@ void prepareFolders();
 bool decideLayered();
 LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int runMessageLoop();
+// COM on the main thread, started at its first need (the taskbar button, a
+// screen reader) and ended after the message loop.
+void startCom();
+void endCom();
 // The loop's own handling of a message (shortcut keys, Tab between
 // controls); false when it still needs dispatching.
 bool preTranslate(MSG& msg);
@@ -48,7 +52,6 @@ void shutdown();
 LRESULT answerObjectRequest(HWND window, WPARAM wParam, LPARAM lParam);   // WM_GETOBJECT
 void nameTimeFields();
 void tellAccess(DWORD event, uint32_t slot);   // an event about the slot's timer
-void endAccess();                              // at exit
 
 // Commands (commands_win.cpp).
 void dispatchCommand(WPARAM wParam);

@@ -10,7 +10,8 @@ constexpr uint32_t kLastSecondsTold = 10;
 
 static bool worthReading(uint32_t remainingMs, bool showSeconds) {
     uint32_t s = remainingMs / 1000;
-    if (s < kLastSecondsTold) return true;
+    // The last second shows 0, told once, when the count ends.
+    if (s <= kLastSecondsTold) return s != 0;
     // Under a minute the seconds show whatever the setting; without them the
     // text changes only once a minute.
     bool secondsShown = showSeconds || s < 60;

@@ -7,7 +7,7 @@
 namespace countdown {
 
 // The engine's two moments: a tick changed the slot's text to show
-// `remainingMs`, told at each whole minute and each of the last ten seconds;
+// `remainingMs`, told at each whole minute and at 10 down to 1 seconds;
 // the slot's count ended, always told. Only the shown timer's are told.
 void textTicked(uint32_t slot, uint32_t remainingMs);
 void countEnded(uint32_t slot);

@@ -85,10 +85,10 @@ TEST(Access, TimerChildrenAsDrawn) {
 // begins; a timer that is not the shown one tells only its alarm.
 TEST(Access, CountTellsItsTimeOnlyWhenWorthReading) {
     const std::vector<Told> lastTen = {
-        {60500, "tellTime 0", "9"}, {61500, "tellTime 0", "8"}, {62500, "tellTime 0", "7"},
-        {63500, "tellTime 0", "6"}, {64500, "tellTime 0", "5"}, {65500, "tellTime 0", "4"},
-        {66500, "tellTime 0", "3"}, {67500, "tellTime 0", "2"}, {68500, "tellTime 0", "1"},
-        {69500, "tellTime 0", "0"}, {70500, "tellTime 0", "0"}, {70500, "tellAlarm 0", "0"},
+        {59500, "tellTime 0", "10"}, {60500, "tellTime 0", "9"}, {61500, "tellTime 0", "8"},
+        {62500, "tellTime 0", "7"},  {63500, "tellTime 0", "6"}, {64500, "tellTime 0", "5"},
+        {65500, "tellTime 0", "4"},  {66500, "tellTime 0", "3"}, {67500, "tellTime 0", "2"},
+        {68500, "tellTime 0", "1"},  {70500, "tellTime 0", "0"}, {70500, "tellAlarm 0", "0"},
     };
     struct Row {
         const char* what;
