@@ -16,6 +16,7 @@
 #include "display/paint_win.h"
 #include "platform/platform.h"
 #include "resources/resource.h"
+#include "settings/extras.h"
 #include "settings/record.h"
 #include "settings/store.h"
 
@@ -142,8 +143,10 @@ bool startUp(HINSTANCE module, const char* commandLine) {
     mainThreadId = GetCurrentThreadId();
     prepareFolders();
     if (settings::load() == settings::LoadAction::FirstRun) askFirstRunQuestions();
+    settings::loadExtras();
     InitCommonControls();
     if (!openMainWindow()) return false;
+    registerHotkeys();
     settings::Record& r = settings::record;
     r.hours = r.minutes = r.seconds = 0;
     readOptions(commandLine);

@@ -225,7 +225,8 @@ void onDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 
 void leftClick(LPARAM point) {
     selectByClick(static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point)));
-    if (countdown::isAlarm(countdown::shownSlot().runState))
+    const countdown::Slot& shown = countdown::shownSlot();
+    if (countdown::isAlarm(shown.runState) || shown.overtime)
         PostMessageA(mainWindow, WM_COMMAND, IDC_STARTSTOP, 0);
     else if (settings::record.quickPickOnClick && !countdown::state.customTimeOn)
         dialogs::showQuickPicker();
@@ -304,6 +305,7 @@ void applyControlVisibility() {
 }
 
 void shutdown() {
+    unregisterHotkeys();
     saveSettings();
     tray(NIM_DELETE, kVersionTip);
     PostQuitMessage(0);
@@ -319,6 +321,7 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_PAINT: display::paintMain(window); return 0;
     case WM_GETOBJECT: return answerObjectRequest(window, wParam, lParam);
     case WM_COMMAND: dispatchCommand(wParam); return 0;
+    case WM_HOTKEY: onHotkey(wParam); return 0;
     case WM_SYSCOMMAND: return onSysCommand(window, wParam, lParam);
     case WM_TIMER: countdown::onWindowTimer(static_cast<uint32_t>(wParam)); return 0;
     case WM_LBUTTONUP: leftClick(lParam); return 0;

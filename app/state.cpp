@@ -5,6 +5,7 @@
 #include "countdown/shell.h"
 #include "display/geometry.h"
 #include "platform/platform.h"
+#include "settings/extras.h"
 #include "settings/record.h"
 #include "settings/store.h"
 #include "settings/words.h"
@@ -19,6 +20,7 @@ void resetRunState() {
     display::view = {};
     sound::state = {};
     settings::store = {};
+    settings::extras = settings::extrasInFile = {};
     words::resetWords();
     platform::windowState = platform::kWindowNormal;
     state = {};

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "settings/extras.h"
+
 struct ITaskbarList3;   // the system's, app/taskbar_win.cpp
 
 namespace app {
@@ -19,6 +21,10 @@ struct State {
     ITaskbarList3* taskbar;
     bool taskbarFailed;
     bool comStarted;   // the main thread's CoInitialize succeeded: undone at exit
+    // Each global hotkey's combination as registered (off when it is not),
+    // and whether the last registration found it held by another program.
+    settings::Hotkey hotkeyHeld[settings::kHotkeyCount];
+    bool hotkeyTaken[settings::kHotkeyCount];
 };
 extern State state;
 
@@ -33,6 +39,14 @@ bool layeredFor(uint32_t platform, uint32_t major, uint32_t minor);
 void simpleModeReset();
 // Reads the time fields into the record, then writes the settings file.
 bool saveSettings();
+
+// The global hotkeys of settings::extras, registered on the main window
+// (app/hotkeys_win.cpp); registering again first drops what was held.
+void registerHotkeys();
+void unregisterHotkeys();
+// Whether a combination can be had now: not held by another program, nor by
+// this one (the options page asks with Tiv's own let go).
+bool hotkeyFree(settings::Hotkey hotkey);
 
 // Main-window work the dialogs ask for (app/mainwnd_win.cpp).
 void writeTimeFields();

@@ -53,6 +53,9 @@ LRESULT answerObjectRequest(HWND window, WPARAM wParam, LPARAM lParam);   // WM_
 void nameTimeFields();
 void tellAccess(DWORD event, uint32_t slot);   // an event about the slot's timer
 
+// Global hotkeys (hotkeys_win.cpp): WM_HOTKEY.
+void onHotkey(WPARAM id);
+
 // Commands (commands_win.cpp).
 void dispatchCommand(WPARAM wParam);
 void restoreDefaultSize();

@@ -131,9 +131,13 @@ static void reloadIdle(uint32_t slot) {
 
 static void endSequence(uint32_t slot) {
     if (state.windowShown[slot] && sound::state.mediaLoaded != 0) sound::stopMedia();
+    // The window's 确定 acknowledges time past the end as well; without the
+    // window that time counts on until Start or a reset.
+    if (state.windowShown[slot]) state.slots[slot].overtime = 0;
     shell::invalidate(true);
     switch (rec().autoRestart[slot]) {
     case kRestartOnClick:
+        state.slots[slot].overtime = 0;
         reloadForNextCount(slot);
         flipClock(slot);
         state.slots[slot].runState = kCounting;
@@ -142,7 +146,7 @@ static void endSequence(uint32_t slot) {
     case kRestartOff:
         state.slots[slot].runState = kIdle;
         updateTickTimer();
-        reloadIdle(slot);
+        if (!state.slots[slot].overtime) reloadIdle(slot);
         break;
     default:
         // Too short to restart at completion: its clock still holds the old

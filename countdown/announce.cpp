@@ -24,6 +24,10 @@ void textTicked(uint32_t slot, uint32_t remainingMs) {
     if (shown(slot) && worthReading(remainingMs, settings::record.showSeconds != 0)) shell::tellTime(slot);
 }
 
+void overtimeTicked(uint32_t slot, uint32_t seconds) {
+    if (shown(slot) && seconds % 60 == 0) shell::tellTime(slot);
+}
+
 void countEnded(uint32_t slot) {
     if (shown(slot)) shell::tellTime(slot);
 }

@@ -11,5 +11,8 @@ namespace countdown {
 // the slot's count ended, always told. Only the shown timer's are told.
 void textTicked(uint32_t slot, uint32_t remainingMs);
 void countEnded(uint32_t slot);
+// A tick changed the text of a timer counting on past its end, `seconds` past
+// it: told at each whole minute only.
+void overtimeTicked(uint32_t slot, uint32_t seconds);
 
 }  // namespace countdown

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "platform/audio.h"
 #include "resources/resource.h"
+#include "settings/extras.h"
 #include "settings/record.h"
 #include "sound/sound.h"
 
@@ -19,6 +20,7 @@ State state;
 Slot& shownSlot() { return state.slots[settings::slotIndex(state.shownTimer)]; }
 
 static settings::Record& rec() { return settings::record; }
+static bool showText(uint32_t slot, uint32_t width, const char* before);
 
 static uint32_t lastTickedSlot() { return settings::timerCount(); }
 
@@ -33,6 +35,15 @@ bool anyCounting() {
         if (isCounting(slot.runState)) return true;
     return false;
 }
+
+bool anyOvertime() {
+    for (const Slot& slot : state.slots)
+        if (slot.overtime) return true;
+    return false;
+}
+
+// What the title, the tray's tip and the taskbar follow: a count, or time past an end.
+static bool showsTime(const Slot& slot) { return isCounting(slot.runState) || slot.overtime != 0; }
 
 void onWindowTimer(uint32_t id) {
     switch (id) {
@@ -79,6 +90,12 @@ static void complete(uint32_t slot, uint32_t& code) {
         code += kCounting;
     } else {
         text::formatDecimal(0, state.slots[slot].text);
+        if (settings::extras.overtime[slot] == 1) {
+            Slot& s = state.slots[slot];
+            s.overtime = 1;
+            s.overtimeMark = s.clockMark + s.runLengthMs;
+            s.overtimeSeconds = s.overtimeMs = 0;
+        }
     }
     // The text often reads 0 already; repaint anyway so the first flash shows now.
     state.displayDirty = 1;
@@ -87,11 +104,26 @@ static void complete(uint32_t slot, uint32_t& code) {
     startAlarmSequence(slot);
 }
 
+static void tickOvertime(uint32_t slot) {
+    Slot& s = state.slots[slot];
+    uint32_t now = platform::tickCount();
+    s.overtimeMs += now - s.overtimeMark;
+    s.overtimeMark = now;
+    s.overtimeSeconds += s.overtimeMs / 1000;
+    s.overtimeMs %= 1000;
+    char before[kTextBytes];
+    text::copyBounded(before, s.text, sizeof before);
+    if (showText(slot, formatOvertime(s.overtimeSeconds, s.overtimeMs, s.text), before))
+        overtimeTicked(slot, s.overtimeSeconds);
+}
+
 void tickSlot(uint32_t slot) {
     uint32_t code = state.slots[slot].runState;
-    if (!isCounting(code)) return;
     uint32_t elapsed = platform::tickCount() - state.slots[slot].clockMark;
-    if (elapsed > state.slots[slot].runLengthMs) {
+    if (!isCounting(code)) {
+        if (!state.slots[slot].overtime) return;
+        tickOvertime(slot);
+    } else if (elapsed > state.slots[slot].runLengthMs) {
         // complete() has stored the code before the alarm began; storing it
         // again could undo what the alarm has done since.
         complete(slot, code);
@@ -153,7 +185,7 @@ void flipClock(uint32_t slot) {
 }
 
 void updateTickTimer() {
-    bool counting = anyCounting();
+    bool counting = anyCounting() || anyOvertime();
     if (!counting && state.tickTimerOn) {
         platform::killWindowTimer(TIMER_TICK);
         state.tickTimerOn = 0;
@@ -170,14 +202,12 @@ static void appendNumber(char* text, uint32_t value) {
     text::append(text, digits);
 }
 
-uint32_t formatRemaining(uint32_t ms, char* text) {
+// Whole seconds as the display writes them; returns the width.
+static uint32_t formatSeconds(uint32_t s, bool overTwoDays, char* text) {
     settings::Record& r = rec();
-    char previous[kTextBytes];
-    text::copyBounded(previous, text, sizeof previous);
     text[0] = '\0';
     uint32_t width = 0;
-    uint32_t s = ms / 1000;
-    if (r.dayDisplay == 2 || (r.dayDisplay == 1 && ms > 172800000u)) {
+    if (r.dayDisplay == 2 || (r.dayDisplay == 1 && overTwoDays)) {
         uint32_t d = s / 86400;
         if (d != 0) {
             if (d > 9) ++width;
@@ -207,31 +237,62 @@ uint32_t formatRemaining(uint32_t ms, char* text) {
         appendNumber(text, s);
         ++width;
     }
+    return width;
+}
+
+uint32_t formatRemaining(uint32_t ms, char* text) {
+    char previous[kTextBytes];
+    text::copyBounded(previous, text, sizeof previous);
+    uint32_t width = formatSeconds(ms / 1000, ms > 172800000u, text);
     if (std::strcmp(previous, text) != 0) state.displayDirty = 1;
     return width;
 }
 
-bool setSlotText(uint32_t slot, uint32_t ms) {
-    char before[kTextBytes];
-    text::copyBounded(before, state.slots[slot].text, sizeof before);
-    state.slots[slot].textWidth = formatRemaining(ms, state.slots[slot].text);
+uint32_t formatOvertime(uint32_t seconds, uint32_t ms, char* text) {
+    char previous[kTextBytes];
+    text::copyBounded(previous, text, sizeof previous);
+    uint32_t width = 1;
+    if (seconds == 0) {
+        text::formatDecimal(0, text);
+    } else {
+        text[0] = '-';
+        width = formatSeconds(seconds, seconds > 172800u || (seconds == 172800u && ms != 0), text + 1);
+    }
+    if (std::strcmp(previous, text) != 0) state.displayDirty = 1;
+    return width;
+}
+
+// Stores the slot's new text and width; the minimised window's title follows
+// the slot it shows. True when the text changed.
+static bool showText(uint32_t slot, uint32_t width, const char* before) {
+    state.slots[slot].textWidth = width;
     if (platform::windowState == platform::kWindowMinimised && titleSlot() == slot)
         platform::setTitle(state.slots[slot].text);
     return std::strcmp(before, state.slots[slot].text) != 0;
 }
 
+bool setSlotText(uint32_t slot, uint32_t ms) {
+    char before[kTextBytes];
+    text::copyBounded(before, state.slots[slot].text, sizeof before);
+    return showText(slot, formatRemaining(ms, state.slots[slot].text), before);
+}
+
 uint32_t titleSlot() {
     uint32_t shown = settings::slotIndex(state.shownTimer);
-    if (isCounting(state.slots[shown].runState)) return shown;
+    if (showsTime(state.slots[shown])) return shown;
     for (uint32_t s = 0; s <= settings::timerCount(); ++s)
-        if (isCounting(state.slots[s].runState)) return s;
+        if (showsTime(state.slots[s])) return s;
     return kNoSlot;
 }
 
 static void acknowledge(uint32_t slot) {
     settings::Record& r = rec();
+    // Time past the end is acknowledged like the alarm, which may have ended already.
+    if (isAlarm(state.slots[slot].runState)) updateRepeatTimer(kNoSlot);
+    bool wasOvertime = state.slots[slot].overtime != 0;
+    state.slots[slot].overtime = 0;
     state.slots[slot].runState = kIdle;
-    updateRepeatTimer(kNoSlot);
+    if (wasOvertime) updateTickTimer();
     shell::refreshStartStopCaption();
     if ((r.showFinishWindow || r.autoRestart[slot] != 0) && sound::state.mediaLoaded != 0)
         platform::closeMediaWindow();
@@ -266,7 +327,7 @@ static void pause(uint32_t slot) {
 void startStop() {
     uint32_t slot = settings::slotIndex(state.shownTimer);
     uint32_t code = state.slots[slot].runState;
-    if (isAlarm(code)) acknowledge(slot);
+    if (isAlarm(code) || state.slots[slot].overtime) acknowledge(slot);
     else if (code == kIdle) start(slot);
     else pause(slot);
     shell::rebuildSystemMenu();
@@ -275,8 +336,11 @@ void startStop() {
 
 void resetShown() {
     uint32_t slot = settings::slotIndex(state.shownTimer);
+    bool wasOvertime = state.slots[slot].overtime != 0;
+    state.slots[slot].overtime = 0;
     loadFromFields(slot);
     if (isCounting(state.slots[slot].runState)) state.slots[slot].clockMark = platform::tickCount();
+    if (wasOvertime) updateTickTimer();
     shell::invalidate(false);
     reportProgress();
 }
@@ -291,7 +355,8 @@ static void afterBulkChange() {
 
 void startAll() {
     for (uint32_t s = 0; s <= settings::timerCount(); ++s) {
-        if (state.slots[s].runState == kIdle) {
+        // Time past an end waits to be acknowledged, as an alarm does.
+        if (state.slots[s].runState == kIdle && !state.slots[s].overtime) {
             flipClock(s);
             state.slots[s].runState = kCounting;
         }
@@ -304,6 +369,11 @@ void stopAll() {
         if (state.slots[s].runState != kIdle) {
             state.slots[s].runState = kIdle;
             flipClock(s);
+        }
+        // Stopped past its end, a timer waits at its full length.
+        if (state.slots[s].overtime) {
+            state.slots[s].overtime = 0;
+            reloadSlot(s);
         }
     }
     afterBulkChange();

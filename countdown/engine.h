@@ -25,6 +25,13 @@ struct Slot {
     uint32_t clockMark;
     char text[kTextBytes];   // as drawn
     uint32_t textWidth;      // digit groups in text, for the font height
+    // The count ended and, its timer set so, counts on past zero until the
+    // alarm is acknowledged or the timer reset: whole seconds and the rest
+    // since the end, summed tick by tick so weeks of it never wrap.
+    uint32_t overtime;
+    uint32_t overtimeMark;       // the tick the sum was last brought up to
+    uint32_t overtimeSeconds;
+    uint32_t overtimeMs;         // below 1000
 };
 
 // The engine's run-time values, the main thread's only; `= {}` is a fresh process's.
@@ -54,6 +61,8 @@ uint32_t normaliseFields();
 void flipClock(uint32_t slot);
 void updateTickTimer();
 uint32_t formatRemaining(uint32_t ms, char* text);
+// Time past the end: "0" in its first second, then "-1", "-59", "-01:00", ...
+uint32_t formatOvertime(uint32_t seconds, uint32_t ms, char* text);
 bool setSlotText(uint32_t slot, uint32_t ms);   // true: the text changed
 uint32_t titleSlot();
 void startStop();
@@ -62,5 +71,6 @@ void startAll();
 void stopAll();
 bool anyNotIdle();   // some slot counts or is in an alarm phase
 bool anyCounting();  // some slot counts (runState 10 or more)
+bool anyOvertime();  // some slot counts on past its end
 
 }  // namespace countdown

@@ -18,6 +18,8 @@ Progress progressOf(const Slot& slot, bool alarmPending, uint32_t now) {
     uint32_t total = slot.runLengthMs != 0 ? slot.runLengthMs : 1;
     uint32_t done = isCounting(code) ? now - slot.clockMark : ranOut ? total : slot.clockMark;
     if (done > total) done = total;
+    // Past its end and counting on, it stays an alarm until acknowledged.
+    if (slot.overtime) return {kProgressError, total, total};
     if (isAlarmPhase(code) || ranOut) return {kProgressError, done, total};
     if (isCounting(code)) return {kProgressNormal, done, total};
     if (done == 0) return {kProgressNone, 0, 0};

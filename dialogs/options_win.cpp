@@ -15,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/window_win.h"
 #include "resources/resource.h"
+#include "settings/extras.h"
 #include "settings/record.h"
 #include "settings/store.h"
 
@@ -199,20 +200,23 @@ void openOptionsSheet() {
     }
     HPROPSHEETPAGE pages[] = {makePage(IDD_TIMERPAGE, timerPageProc),
                               makePage(IDD_QUICKSETTINGS, quickSettingsPageProc),
-                              makePage(IDD_OPTIONS, optionsPageProc)};
+                              makePage(IDD_OPTIONS, optionsPageProc), makePage(IDD_MORE, morePageProc)};
     PROPSHEETHEADERA sheet{};
     sheet.dwSize = sizeof sheet;
     sheet.dwFlags = PSH_NOAPPLYNOW;
     sheet.hwndParent = platform::mainWindow;
     sheet.hInstance = platform::instance;
     sheet.pszCaption = "Tiv 1.4";
-    sheet.nPages = 3;
+    sheet.nPages = 4;
     sheet.nStartPage = 0;
     sheet.phpage = pages;
     PropertySheetA(&sheet);
     app::state.optionsOpen = false;
     if (r.interfaceLevel == 0) app::simpleModeReset();
     app::saveSettings();
+    // "更多" lets go of the hotkeys while it is shown; a Cancel there leaves them so.
+    app::registerHotkeys();
+    settings::saveExtrasIfChanged();
     if (!countdown::anyNotIdle()) InvalidateRect(platform::mainWindow, nullptr, FALSE);
 }
 

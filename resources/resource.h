@@ -16,6 +16,7 @@
 #define IDD_ABOUT              1025
 #define IDD_QUICKSETTINGS      1027
 #define IDD_TIMERPAGE          1028
+#define IDD_MORE               1030
 
 /* Main window controls (also their command ids) */
 #define IDC_STARTSTOP          1000
@@ -162,6 +163,12 @@
 #define IDC_OPT_MENU_CUSTOM        1407
 #define IDC_OPT_MENU_TEXT          1408
 #define IDC_OPT_MENU_SOUND         1409
+
+/* "更多" page (template 1030): a hotkey control and a status per action,
+   in the order of settings::HotkeyAction, then a check box per timer */
+#define IDC_MORE_HOTKEY        1600
+#define IDC_MORE_STATUS        1610
+#define IDC_MORE_OVERTIME      1620
 
 /* Menu and internal commands */
 #define CMD_HIDEBUTTONS        2005

@@ -44,9 +44,9 @@ LoadAction load() {
     return applyFileImage(image, got);
 }
 
-bool writeWhole(const char* path, const unsigned char* data, uint32_t length) {
+bool writeWhole(const char* path, const char* tempName, const unsigned char* data, uint32_t length) {
     char temp[kFolderSize];
-    dataPath(temp, kTempName);
+    dataPath(temp, tempName);
     void* file = files::createAlways(temp);
     if (!file) return false;
     bool whole = files::write(file, data, length) == length;
@@ -63,7 +63,7 @@ bool save() {
     buildFileImage(image, store.finishTextOverridden, store.savedFinishText);
     char path[kFolderSize];
     dataPath(path, kFileName);
-    return writeWhole(path, image, kFileSize);
+    return writeWhole(path, kTempName, image, kFileSize);
 }
 
 }  // namespace settings

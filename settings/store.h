@@ -31,8 +31,8 @@ LoadAction load();
 // Writes header + record as they stand; false when the old file was left in
 // place. app::saveSettings reads the time fields first.
 bool save();
-// Writes `length` bytes to `path` through a temporary file, so a failure
-// at any point leaves the previous file whole.
-bool writeWhole(const char* path, const unsigned char* data, uint32_t length);
+// Writes `length` bytes to `path` through a temporary file of the data
+// folder, so a failure or a kill at any point leaves the previous file whole.
+bool writeWhole(const char* path, const char* tempName, const unsigned char* data, uint32_t length);
 
 }  // namespace settings
