@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -69,9 +70,10 @@ struct Com {
     ~Com() { CoUninitialize(); }
 };
 
-// A Tiv counting `seconds` from its start, its main window shown.
-HWND startCounting(Tiv& tiv, std::string& folder, uint32_t seconds) {
+// A Tiv counting `seconds` from its start, its main window shown; `ini`: its dTiv.ini.
+HWND startCounting(Tiv& tiv, std::string& folder, uint32_t seconds, const std::string& ini = "") {
     folder = preparedFolder([seconds](std::vector<unsigned char>& f) { putDword(f, 8 + 2140, seconds * 1000); });
+    if (!ini.empty()) writeFile(folder + "dTiv.ini", std::vector<unsigned char>(ini.begin(), ini.end()));
     std::string args = "/s=" + std::to_string(seconds % 60) + " /m=" + std::to_string(seconds / 60) + " /h=0 g";
     if (!start(tiv, folder, args)) return nullptr;
     HWND main = waitMain(tiv);
@@ -234,5 +236,51 @@ TEST(Access, ReaderHearsTheLastTenSecondsTheEndAndTheAlarm) {
         }
     }
     ASSERT_TRUE(answerBox(box, IDOK));
+    stop(tiv, main, folder);
+}
+
+// Timer 1 set to count on past zero: 2 s after the end of a 3-second count a
+// reader reads "-2", having read only 0 and -1 before; 确定 brings the timer
+// back to its full length, where it stays.
+TEST(Access, ReaderReadsTheTimePastTheEndUntilAcknowledged) {
+    Tiv tiv;
+    std::string folder;
+    HWND main = startCounting(tiv, folder, 3, "[Overtime]\r\nTimer1=1\r\n");
+    ASSERT_NE(main, nullptr) << "Tiv is not counting";
+    Com com;
+    IAccessible* client = nullptr;
+    ASSERT_EQ(hresult(AccessibleObjectFromWindow(main, OBJID_CLIENT, __uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&client))),
+              hresult(S_OK));
+    HWND box = waitBox(tiv, 10000);
+    ASSERT_NE(box, nullptr) << "the count never finished";
+    DWORD boxAt = GetTickCount();
+    std::vector<std::string> read;
+    bool reached = waitFor(
+        [&] {
+            std::string v = valueOf(client, 1);
+            if (read.empty() || read.back() != v) read.push_back(v);
+            return v == "-2";
+        },
+        5000);
+    DWORD after = GetTickCount() - boxAt;
+    std::string seen;
+    for (const std::string& v : read) seen += " " + v;
+    EXPECT_TRUE(reached) << "read:" << seen;
+    // The box shows within a tick of the end; -2 from 2 s after it.
+    EXPECT_GE(after, 1000u) << "read:" << seen;
+    EXPECT_LE(after, 3000u) << "read:" << seen;
+    std::vector<std::string> allowed = {"0", "-1", "-2"};
+    EXPECT_TRUE(std::includes(allowed.begin(), allowed.end(), read.begin(), read.end(),
+                              [&](const std::string& a, const std::string& b) {
+                                  return std::find(allowed.begin(), allowed.end(), a) <
+                                         std::find(allowed.begin(), allowed.end(), b);
+                              }))
+        << "read:" << seen;
+    ASSERT_TRUE(answerBox(box, IDOK));
+    EXPECT_TRUE(waitFor([&] { return valueOf(client, 1) == "3"; }, 3000)) << valueOf(client, 1);
+    Sleep(1200);
+    EXPECT_EQ(valueOf(client, 1), "3") << "counted on after 确定";
+    client->Release();
     stop(tiv, main, folder);
 }

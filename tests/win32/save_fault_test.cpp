@@ -251,19 +251,25 @@ TEST(SaveFaults, UnwritableSettingsNeitherStopTivNorLeavePartialFiles) {
     }
 }
 
-// Killed at random moments over a run of 1000 saves, a saving process always
-// leaves the settings file whole: the image before the save under way or the
-// one it writes. A temporary file a kill leaves behind stops neither the next
-// load nor the next save (the next child does both).
-TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
-    constexpr uint32_t kSaves = 1000;
+namespace {
+
+// What a kill test needs of a file: its name, its temporary file's, the
+// k-th save's bytes and the save loop's flag for it.
+struct SavedFile {
+    const char* file;
+    const char* temp;
+    std::vector<unsigned char> (*image)(uint32_t);
+    const char* flag;
+};
+
+void killSaves(const SavedFile& f, uint32_t saves) {
     std::string folder = newTempFolder("tivkill");
     FolderGuard guard{folder};
-    std::string path = folder + "dTiv.dat";
-    writeFile(path, saveloop::image(0));
+    std::string path = folder + f.file;
+    writeFile(path, f.image(0));
 
     char mappingName[64];
-    std::snprintf(mappingName, sizeof mappingName, "TivSaveLoop_%lu", GetCurrentProcessId());
+    std::snprintf(mappingName, sizeof mappingName, "TivSaveLoop_%lu_%s", GetCurrentProcessId(), f.file);
     HANDLE mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                         sizeof(saveloop::Progress), mappingName);
     ASSERT_NE(mapping, nullptr);
@@ -272,7 +278,8 @@ TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
     std::string line = "\"" + std::string(self) + "\" " + saveloop::kFlag + " \"" +
-                       folder.substr(0, folder.size() - 1) + "\" " + std::to_string(kSaves) + " " + mappingName;
+                       folder.substr(0, folder.size() - 1) + "\" " + std::to_string(saves) + " " + mappingName + " " +
+                       f.flag;
 
     unsigned seed = GetTickCount();
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -281,8 +288,8 @@ TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
     QueryPerformanceFrequency(&frequency);
     uint32_t done = 0, kills = 0, oldKept = 0, tempsLeft = 0;
     DWORD started = GetTickCount();
-    while (done < kSaves) {
-        ASSERT_LT(GetTickCount() - started, 90000u) << "only " << done << " saves";
+    while (done < saves) {
+        ASSERT_LT(GetTickCount() - started, 45000u) << "only " << done << " saves";
         progress->attempting = progress->done = static_cast<LONG>(done);
         std::vector<char> commandLine(line.begin(), line.end());
         commandLine.push_back('\0');
@@ -291,14 +298,14 @@ TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
         PROCESS_INFORMATION child{};
         ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                    &startup, &child));
-        uint32_t target = std::min<uint32_t>(kSaves, done + std::uniform_int_distribution<uint32_t>(5, 60)(random));
+        uint32_t target = std::min<uint32_t>(saves, done + std::uniform_int_distribution<uint32_t>(5, 60)(random));
         waitFor(
             [&] {
                 return static_cast<uint32_t>(progress->done) >= target ||
                        WaitForSingleObject(child.hProcess, 0) == WAIT_OBJECT_0;
             },
             20000);
-        if (target < kSaves) {
+        if (target < saves) {
             // A random moment within the next save or two.
             LARGE_INTEGER from, now;
             QueryPerformanceCounter(&from);
@@ -320,18 +327,35 @@ TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
         uint32_t attempting = static_cast<uint32_t>(progress->attempting);
         uint32_t finished = static_cast<uint32_t>(progress->done);
         std::vector<unsigned char> now = readFile(path);
-        bool isNew = now == saveloop::image(attempting);
-        bool isOld = attempting != finished && now == saveloop::image(finished);
+        bool isNew = now == f.image(attempting);
+        bool isOld = attempting != finished && now == f.image(finished);
         ASSERT_TRUE(isNew || isOld) << "kill " << kills << " in save " << attempting << " left " << now.size()
-                                    << " bytes starting with save " << dwordAt(now, settings::kHeaderSize);
+                                    << " bytes: " << hex(std::string(now.begin(), now.begin() + std::min<size_t>(now.size(), 24)));
         if (!isNew) ++oldKept;
-        if (GetFileAttributesA((folder + "dTiv.tmp").c_str()) != INVALID_FILE_ATTRIBUTES) ++tempsLeft;
+        if (GetFileAttributesA((folder + f.temp).c_str()) != INVALID_FILE_ATTRIBUTES) ++tempsLeft;
         done = isNew ? attempting : finished;
     }
-    EXPECT_EQ(readFile(path), saveloop::image(kSaves));
+    EXPECT_EQ(readFile(path), f.image(saves));
     EXPECT_GE(kills, 10u);
-    std::printf("%u saves, %u kills (%u left the old file, %u a temporary file) in %lu ms\n", kSaves, kills,
-                oldKept, tempsLeft, GetTickCount() - started);
+    std::printf("%s: %u saves, %u kills (%u left the old file, %u a temporary file) in %lu ms\n", f.file, saves,
+                kills, oldKept, tempsLeft, GetTickCount() - started);
     UnmapViewOfFile(progress);
     CloseHandle(mapping);
+}
+
+}  // namespace
+
+// Killed at random moments over a run of 1000 saves, a saving process always
+// leaves the settings file, and dTiv.ini beside it, whole: the image before
+// the save under way or the one it writes. A temporary file a kill leaves
+// behind stops neither the next load nor the next save (the next child does both).
+TEST(SaveFaults, KilledSavesLeaveTheOldOrTheNewWholeFile) {
+    const SavedFile files[] = {
+        {"dTiv.dat", "dTiv.tmp", saveloop::image, ""},
+        {"dTiv.ini", "dTiv.ini.tmp", saveloop::extrasImage, saveloop::kExtras},
+    };
+    for (const SavedFile& f : files) {
+        SCOPED_TRACE(f.file);
+        killSaves(f, 1000);
+    }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "settings/extras.h"
 #include "settings/record.h"
 #include "settings/store.h"
 
@@ -19,6 +20,36 @@ std::vector<unsigned char> image(uint32_t k) {
     return bytes;
 }
 
+static settings::Extras extrasFor(uint32_t k) {
+    settings::Extras values{};
+    values.hotkeys[settings::kHotkeyStartStop] = {settings::kModCtrl, 0x70 + k % 24};   // F1..F24
+    values.hotkeys[settings::kHotkeyShowHide] = {settings::kModAlt, 'A' + k / 24 % 26};
+    for (uint32_t s = 0; s < 4; ++s) values.overtime[s] = (k >> s) & 1;
+    return values;
+}
+
+std::vector<unsigned char> extrasImage(uint32_t k) {
+    char text[1024];
+    size_t n = settings::formatExtras(extrasFor(k), text, sizeof text);
+    return std::vector<unsigned char>(text, text + n);
+}
+
+// The loop over dTiv.ini: its image is found among the first `last`.
+static int runExtras(uint32_t last, Progress* progress) {
+    settings::loadExtras();
+    uint32_t k = 0;
+    while (k <= last && !(extrasFor(k) == settings::extras)) ++k;
+    if (k > last) return 4;
+    while (k < last) {
+        ++k;
+        settings::extras = extrasFor(k);
+        if (progress) InterlockedExchange(&progress->attempting, static_cast<LONG>(k));
+        if (!settings::saveExtrasIfChanged()) return 5;
+        if (progress) InterlockedExchange(&progress->done, static_cast<LONG>(k));
+    }
+    return 0;
+}
+
 int run(int argc, char** argv) {
     if (argc < 4) return 2;
     std::string folder = argv[2];
@@ -31,6 +62,7 @@ int run(int argc, char** argv) {
         if (!progress) return 2;
     }
     text::copyBounded(settings::store.dataFolder, folder.c_str(), sizeof settings::store.dataFolder);
+    if (argc > 5 && std::strcmp(argv[5], kExtras) == 0) return runExtras(last, progress);
     // The loop saves over a file that is there.
     if (settings::load() == settings::LoadAction::FirstRun) return 3;
     uint32_t k;

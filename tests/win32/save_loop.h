@@ -21,10 +21,14 @@ struct Progress {
 // record starting with k. Every byte differs from the (k-1)-th file's.
 std::vector<unsigned char> image(uint32_t k);
 
-// tiv_win32_tests.exe --save-loop DIR N [PROGRESS]: loads DIR's settings
-// file, which must be one of these images, then saves the images after it up
-// to the N-th. PROGRESS names a file mapping holding a Progress. Exit code 0
-// when all were saved.
+// The k-th dTiv.ini: every save's differs from the one before.
+std::vector<unsigned char> extrasImage(uint32_t k);
+constexpr char kExtras[] = "ini";
+
+// tiv_win32_tests.exe --save-loop DIR N [PROGRESS [ini]]: loads DIR's settings
+// file (with "ini", dTiv.ini), which must be one of these images, then saves
+// the images after it up to the N-th. PROGRESS names a file mapping holding a
+// Progress. Exit code 0 when all were saved.
 int run(int argc, char** argv);
 
 }  // namespace saveloop

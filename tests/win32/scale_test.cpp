@@ -267,8 +267,8 @@ bool isSheet(HWND w) { return FindWindowExA(w, nullptr, "SysTabControl32", nullp
 
 void lookAtSheet(HWND main, uint32_t dpi, std::string& faults) {
     bool opened = withModal(WM_COMMAND, IDC_OPTIONS, 0, isSheet, [&](HWND sheet) {
-        const char* names[] = {"timer page", "quick page", "options page"};
-        for (int k = 0; k < 3; ++k) {
+        const char* names[] = {"timer page", "quick page", "options page", "more page"};
+        for (int k = 0; k < 4; ++k) {
             SendMessageA(sheet, PSM_SETCURSEL, k, 0);
             Sleep(400);
             HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
