@@ -117,6 +117,7 @@ TEST(Overtime, SixtyDaysPastTheEndNeitherOverflowsNorWraps) {
     ASSERT_EQ(countdown::state.slots[0].overtime, 1u);
     EXPECT_EQ(fake::progress.back().substr(0, 5), "error") << "the taskbar button stays an alarm";
     std::vector<std::string> told;
+    int readerTold = fake::count("tellTime 0");
     for (uint32_t hour = 1; hour <= 60 * 24; ++hour) {
         fake::now += 3600000;
         countdown::tickSlot(0);
@@ -125,6 +126,7 @@ TEST(Overtime, SixtyDaysPastTheEndNeitherOverflowsNorWraps) {
     std::vector<std::string> expected = {"-10:00:00:00", "-20:00:00:00", "-30:00:00:00",
                                          "-40:00:00:00", "-50:00:00:00", "-60:00:00:00"};
     EXPECT_EQ(told, expected);
+    EXPECT_EQ(fake::count("tellTime 0") - readerTold, 60 * 24) << "a screen reader hears each whole minute";
 }
 
 }  // namespace
