@@ -90,7 +90,8 @@ static void complete(uint32_t slot, uint32_t& code) {
         code += kCounting;
     } else {
         text::formatDecimal(0, state.slots[slot].text);
-        if (settings::extras.overtime[slot] == 1) {
+        // A timer that restarts at its end never counts on, even when too short to restart.
+        if (settings::extras.overtime[slot] == 1 && r.autoRestart[slot] != 1) {
             Slot& s = state.slots[slot];
             s.overtime = 1;
             s.overtimeMark = s.clockMark + s.runLengthMs;

@@ -39,34 +39,35 @@ TEST(Overtime, TextFromZeroTo49DaysAndBeyond) {
     }
 }
 
-// A 3 s count of timer 1 with overtime on, run past its end; then how it ends.
+// A count of timer 1 with overtime on, run past its end; then how it ends.
 TEST(Overtime, CountsUpUntilAcknowledgedOrReset) {
     enum class End { Ok, Start, Reset, StopAll };
     struct {
         const char* name;
-        uint32_t overtime, autoRestart, showFinishWindow;
+        uint32_t seconds, overtime, autoRestart, showFinishWindow;
         End end;
         const char* twoSecondsPast;   // 2.5 s after the end
         uint32_t overtimeAfterEnd;
     } rows[] = {
-        {"finish window, 确定", 1, 0, 1, End::Ok, "-2", 0},
-        {"finish window, Start before 确定", 1, 0, 1, End::Start, "-2", 0},
-        {"restart on 确定", 1, 2, 1, End::Ok, "-2", 0},
-        {"no finish window, Start", 1, 0, 0, End::Start, "-2", 0},
-        {"no finish window, reset", 1, 0, 0, End::Reset, "-2", 0},
-        {"no finish window, stop all", 1, 0, 0, End::StopAll, "-2", 0},
-        {"restart at its end: no overtime", 1, 1, 1, End::Ok, "1", 0},
-        {"overtime off: 0 while the window is open", 0, 0, 1, End::Ok, "0", 0},
+        {"finish window, 确定", 3, 1, 0, 1, End::Ok, "-2", 0},
+        {"finish window, Start before 确定", 3, 1, 0, 1, End::Start, "-2", 0},
+        {"restart on 确定", 3, 1, 2, 1, End::Ok, "-2", 0},
+        {"no finish window, Start", 3, 1, 0, 0, End::Start, "-2", 0},
+        {"no finish window, reset", 3, 1, 0, 0, End::Reset, "-2", 0},
+        {"no finish window, stop all", 3, 1, 0, 0, End::StopAll, "-2", 0},
+        {"restart at its end: no overtime", 3, 1, 1, 1, End::Ok, "1", 0},
+        {"restart at its end, too short to restart: no overtime", 2, 1, 1, 0, End::Ok, "2", 0},
+        {"overtime off: 0 while the window is open", 3, 0, 0, 1, End::Ok, "0", 0},
     };
     for (const auto& row : rows) {
         fake::reset();
         settings::extras.overtime[0] = row.overtime;
         record.autoRestart[0] = row.autoRestart;
         record.showFinishWindow = row.showFinishWindow;
-        fake::fields = {{IDC_DAYS, 0}, {IDC_HOURS, 0}, {IDC_MINUTES, 0}, {IDC_SECONDS, 3}};
+        fake::fields = {{IDC_DAYS, 0}, {IDC_HOURS, 0}, {IDC_MINUTES, 0}, {IDC_SECONDS, row.seconds}};
         countdown::resetShown();
         countdown::startStop();
-        fake::advance(3500);   // the tick that sees the end
+        fake::advance(row.seconds * 1000 + 500);   // the tick that sees the end
         ASSERT_EQ(fake::threads, std::vector<uint32_t>{0}) << row.name;
         fake::threads.clear();
         std::string seen;
