@@ -5,6 +5,7 @@
 
 #include "countdown/alarm.h"
 #include "countdown/engine.h"
+#include "platform/platform.h"
 #include "resources/resource.h"
 #include "settings/extras.h"
 #include "settings/record.h"
@@ -119,6 +120,7 @@ TEST(Overtime, SixtyDaysPastTheEndNeitherOverflowsNorWraps) {
     EXPECT_EQ(fake::progress.back().substr(0, 5), "error") << "the taskbar button stays an alarm";
     std::vector<std::string> told;
     int readerTold = fake::count("tellTime 0");
+    platform::windowState = platform::kWindowMinimised;
     for (uint32_t hour = 1; hour <= 60 * 24; ++hour) {
         fake::now += 3600000;
         countdown::tickSlot(0);
@@ -128,6 +130,8 @@ TEST(Overtime, SixtyDaysPastTheEndNeitherOverflowsNorWraps) {
                                          "-40:00:00:00", "-50:00:00:00", "-60:00:00:00"};
     EXPECT_EQ(told, expected);
     EXPECT_EQ(fake::count("tellTime 0") - readerTold, 60 * 24) << "a screen reader hears each whole minute";
+    EXPECT_EQ(fake::title, "-60:00:00:00") << "the minimised window's title";
+    EXPECT_EQ(countdown::titleSlot(), 0u) << "the tray's tip";
 }
 
 }  // namespace
