@@ -638,7 +638,7 @@ TEST_F(Leaks, OptionsSheetOpenedFiftyTimes) {
                 EnumWindows(findSheet, reinterpret_cast<LPARAM>(&search));
             if (!search.sheet) return;
             if (i % 5 == 0)
-                for (int page : {1, 2, 0}) SendMessageA(search.sheet, PSM_SETCURSEL, page, 0);
+                for (int page : {1, 2, 3, 0}) SendMessageA(search.sheet, PSM_SETCURSEL, page, 0);
             SendMessageA(search.sheet, PSM_PRESSBUTTON, i % 2 ? PSBTN_OK : PSBTN_CANCEL, 0);
             PostMessageA(search.sheet, WM_NULL, 0, 0);
             closed = true;
