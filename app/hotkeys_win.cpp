@@ -54,15 +54,15 @@ void registerHotkeys() {
     for (uint32_t a = 0; a < settings::kHotkeyCount; ++a) {
         settings::Hotkey hotkey = settings::extras.hotkeys[a];
         if (!settings::isOn(hotkey)) continue;
-        if (registerOn(mainWindow, kFirstId + static_cast<int>(a), hotkey)) state.hotkeyHeld[a] = hotkey;
+        if (registerOn(mainWindow, kFirstId + static_cast<int>(a), hotkey)) state.hotkeyRegistered[a] = true;
         else state.hotkeyTaken[a] = true;
     }
 }
 
 void unregisterHotkeys() {
     for (uint32_t a = 0; a < settings::kHotkeyCount; ++a) {
-        if (settings::isOn(state.hotkeyHeld[a])) UnregisterHotKey(mainWindow, kFirstId + static_cast<int>(a));
-        state.hotkeyHeld[a] = {};
+        if (state.hotkeyRegistered[a]) UnregisterHotKey(mainWindow, kFirstId + static_cast<int>(a));
+        state.hotkeyRegistered[a] = false;
         state.hotkeyTaken[a] = false;
     }
 }
@@ -77,7 +77,7 @@ void onHotkey(WPARAM id) {
     // Any program may post WM_HOTKEY: only an id that is registered acts.
     if (id < kFirstId || id >= kFirstId + settings::kHotkeyCount) return;
     uint32_t action = static_cast<uint32_t>(id - kFirstId);
-    if (!settings::isOn(state.hotkeyHeld[action])) return;
+    if (!state.hotkeyRegistered[action]) return;
     if (action == settings::kHotkeyShowHide) showOrHide();
     else dispatchCommand(kCommands[action]);
 }

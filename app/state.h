@@ -21,9 +21,9 @@ struct State {
     ITaskbarList3* taskbar;
     bool taskbarFailed;
     bool comStarted;   // the main thread's CoInitialize succeeded: undone at exit
-    // Each global hotkey's combination as registered (off when it is not),
-    // and whether the last registration found it held by another program.
-    settings::Hotkey hotkeyHeld[settings::kHotkeyCount];
+    // Each global hotkey is registered, or the last registration found it
+    // held by another program.
+    bool hotkeyRegistered[settings::kHotkeyCount];
     bool hotkeyTaken[settings::kHotkeyCount];
 };
 extern State state;

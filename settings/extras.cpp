@@ -145,13 +145,28 @@ bool operator==(const Extras& a, const Extras& b) {
     return true;
 }
 
+// The key's name in the file, "" when it has none; `name` holds 12 bytes.
+static void keyName(uint32_t key, char* name) {
+    name[0] = '\0';
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+        name[0] = static_cast<char>(key);
+        name[1] = '\0';
+    } else if (key >= kKeyF1 && key < kKeyF1 + kFunctionKeys) {
+        name[0] = 'F';
+        text::formatDecimal(static_cast<int32_t>(key - kKeyF1 + 1), name + 1);
+    } else if (key >= kKeyNum0 && key <= kKeyNum0 + 9) {
+        text::copy("Num0", name);
+        name[3] = static_cast<char>('0' + key - kKeyNum0);
+    } else {
+        for (const Named& k : kNamedKeys)
+            if (k.value == key) text::copy(k.name, name);
+    }
+}
+
 bool nameableKey(uint32_t key) {
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return true;
-    if (key >= kKeyF1 && key < kKeyF1 + kFunctionKeys) return true;
-    if (key >= kKeyNum0 && key <= kKeyNum0 + 9) return true;
-    for (const Named& k : kNamedKeys)
-        if (k.value == key) return true;
-    return false;
+    char name[12];
+    keyName(key, name);
+    return name[0] != '\0';
 }
 
 Hotkey parseHotkey(const char* textIn, size_t length) {
@@ -183,21 +198,8 @@ void formatHotkey(Hotkey hotkey, char* out) {
         text::append(out, m.name);
         text::append(out, "+");
     }
-    uint32_t key = hotkey.key;
-    char name[12] = "";
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
-        name[0] = static_cast<char>(key);
-        name[1] = '\0';
-    } else if (key >= kKeyF1 && key < kKeyF1 + kFunctionKeys) {
-        name[0] = 'F';
-        text::formatDecimal(static_cast<int32_t>(key - kKeyF1 + 1), name + 1);
-    } else if (key >= kKeyNum0 && key <= kKeyNum0 + 9) {
-        text::copy("Num0", name);
-        name[3] = static_cast<char>('0' + key - kKeyNum0);
-    } else {
-        for (const Named& k : kNamedKeys)
-            if (k.value == key) text::copy(k.name, name);
-    }
+    char name[12];
+    keyName(hotkey.key, name);
     text::append(out, name);
 }
 
